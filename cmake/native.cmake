@@ -1,0 +1,14 @@
+# Native build: the portable logic and the simulated board under GoogleTest.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_executable(native_tests
+    tests/native/rom_device_test.cpp
+    tests/native/simulated_board_test.cpp
+    tests/common/image_file_test.cpp
+    tests/native/block_parameters_test.cpp
+    tests/native/commands_test.cpp)
+target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(native_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main)
+target_compile_options(native_tests PRIVATE ${RFPROG_WARNINGS})
+gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 30)

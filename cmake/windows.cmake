@@ -1,0 +1,57 @@
+# Win32 build: rfprog.exe, the simulated board as a drop-in inpout32.dll, and the
+# tests that run under Wine.
+enable_language(RC)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(RFPROG_STATIC_LINK -static -static-libgcc -static-libstdc++)
+# Windows XP SP3 is the oldest system the program has to start on.
+set(RFPROG_XP_LINK -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,1
+    -Wl,--major-os-version,5 -Wl,--minor-os-version,1)
+target_compile_definitions(rfprog_core PUBLIC UNICODE _UNICODE WINVER=0x0501 _WIN32_WINNT=0x0501)
+target_compile_options(rfprog_core PRIVATE -ffunction-sections -fdata-sections)
+
+# Import library for the real port-access DLL, from its module definition.
+set(RFPROG_INPOUT32_IMPORT ${CMAKE_BINARY_DIR}/libinpout32_import.a)
+add_custom_command(OUTPUT ${RFPROG_INPOUT32_IMPORT}
+    COMMAND ${CMAKE_DLLTOOL} -k -d ${CMAKE_SOURCE_DIR}/device/inpout32.def -l ${RFPROG_INPOUT32_IMPORT}
+    DEPENDS ${CMAKE_SOURCE_DIR}/device/inpout32.def
+    COMMENT "Import library for inpout32.dll")
+add_custom_target(inpout32_import DEPENDS ${RFPROG_INPOUT32_IMPORT})
+
+# The icon is drawn by a script.
+set(RFPROG_ICON ${CMAKE_BINARY_DIR}/resources/rfprog.ico)
+add_custom_command(OUTPUT ${RFPROG_ICON}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/resources
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/resources/make_icon.py ${RFPROG_ICON}
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/make_icon.py
+    COMMENT "Drawing the program icon")
+set_source_files_properties(resources/rfprog.rc PROPERTIES OBJECT_DEPENDS ${RFPROG_ICON})
+
+add_executable(rfprog WIN32
+    ui/main_win32.cpp
+    ui/win32_dialog_window.cpp
+    device/inpout32_port.cpp
+    resources/rfprog.rc)
+add_dependencies(rfprog inpout32_import)
+target_include_directories(rfprog PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/resources)
+target_compile_options(rfprog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${RFPROG_PRODUCT_FLAGS} -ffunction-sections -fdata-sections>)
+target_link_libraries(rfprog PRIVATE rfprog_core ${RFPROG_INPOUT32_IMPORT} comdlg32)
+target_link_options(rfprog PRIVATE -municode ${RFPROG_STATIC_LINK} ${RFPROG_XP_LINK}
+    -Wl,--gc-sections -s)
+
+# The simulated board behind Out32/Inp32, exported under their undecorated names.
+add_library(inpout32_sim SHARED sim/inpout32_sim.cpp)
+set_target_properties(inpout32_sim PROPERTIES OUTPUT_NAME inpout32 PREFIX "")
+target_link_libraries(inpout32_sim PRIVATE rfprog_sim)
+target_compile_options(inpout32_sim PRIVATE ${RFPROG_WARNINGS})
+target_link_options(inpout32_sim PRIVATE ${RFPROG_STATIC_LINK} -Wl,--kill-at -s)
+
+# GoogleTest, cross-built from the sources of the system package.
+set(RFPROG_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${RFPROG_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+include(cmake/wine_tests.cmake)

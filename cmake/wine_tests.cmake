@@ -1,0 +1,47 @@
+# Tests of the Win32 build. The test programs run under Wine (the cross-compiling
+# emulator) in one Wine prefix per build folder, inside the X display that the
+# test script provides.
+set(RFPROG_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(RFPROG_WINE_ENVIRONMENT
+    WINEPREFIX=${RFPROG_WINE_PREFIX}
+    WINEDLLOVERRIDES=mscoree,mshtml=
+    WINEDEBUG=-all)
+
+add_test(NAME wine_prefix
+    COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${RFPROG_WINE_PREFIX})
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
+
+function(rfprog_wine_test name)
+    set_tests_properties(${name} PROPERTIES
+        FIXTURES_REQUIRED wine
+        ENVIRONMENT "${RFPROG_WINE_ENVIRONMENT}"
+        TIMEOUT 300)
+endfunction()
+
+# The image-file suite, the same source as natively, against the Windows file services.
+add_executable(win32_image_tests tests/common/image_file_test.cpp)
+target_include_directories(win32_image_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(win32_image_tests PRIVATE rfprog_core gtest_main)
+target_compile_options(win32_image_tests PRIVATE ${RFPROG_WARNINGS})
+target_link_options(win32_image_tests PRIVATE ${RFPROG_STATIC_LINK})
+add_test(NAME win32_image_file COMMAND win32_image_tests)
+rfprog_wine_test(win32_image_file)
+
+# End-to-end: a Win32 test program that starts rfprog.exe on the simulated board
+# and drives its window and message boxes.
+file(GLOB RFPROG_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+if(RFPROG_E2E_SOURCES)
+    add_executable(e2e_tests ${RFPROG_E2E_SOURCES})
+    target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_definitions(e2e_tests PRIVATE UNICODE _UNICODE)
+    target_link_libraries(e2e_tests PRIVATE gtest_main)
+    target_compile_options(e2e_tests PRIVATE ${RFPROG_WARNINGS})
+    target_link_options(e2e_tests PRIVATE ${RFPROG_STATIC_LINK})
+    add_dependencies(e2e_tests rfprog inpout32_sim)
+    add_test(NAME e2e COMMAND e2e_tests)
+    rfprog_wine_test(e2e)
+endif()
+
+# The exe itself: what it imports and how large it is.
+add_test(NAME exe_imports_and_size
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/check-exe.sh $<TARGET_FILE:rfprog> ${CMAKE_OBJDUMP})

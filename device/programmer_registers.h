@@ -1,0 +1,43 @@
+// The register contract with the programmer board: the three registers of the
+// first parallel port and every value ever written to the control register.
+// This is the only place where these numbers are defined.
+#pragma once
+
+#include <cstdint>
+
+namespace rfprog {
+
+inline constexpr std::uint16_t DataRegister = 0x378;    // byte to program or load; ROM byte at 0xAA
+inline constexpr std::uint16_t StatusRegister = 0x379;  // bit 7: pulse timer has run out
+inline constexpr std::uint16_t ControlRegister = 0x37A; // write only, one of ControlValue
+
+inline constexpr std::uint8_t PulseOverMask = 0x80; // status bit 7
+
+// Whole-byte control values; nothing is ever composed from bits at run time.
+enum class ControlValue : std::uint8_t {
+    Idle = 0x00,           // voltage off, counter untouched, PC drives the data lines
+    Clock = 0x01,          // 0x00, 0x01, 0x00 moves the counter one address up
+    Reset = 0x02,          // counter reset asserted
+    ResetClock = 0x03,     // clock while reset is asserted
+    Pulse = 0x04,          // programming voltage on, pulse and timer started from 0x0C
+    Prelude = 0x08,        // start of the programming preludes, frame of the emulator strobe
+    EmulatorStrobe = 0x0A, // stores the data byte in the emulator
+    VoltageOn = 0x0C,      // programming voltage on, no pulse
+    VoltageClock = 0x0D,   // counter clock with the programming voltage kept on
+    ReadRom = 0xAA,        // ROM byte on the data lines, port data lines turned to input
+};
+
+// Every defined control value, in table order.
+inline constexpr ControlValue AllControlValues[] = {
+    ControlValue::Idle,    ControlValue::Clock,          ControlValue::Reset,
+    ControlValue::ResetClock, ControlValue::Pulse,       ControlValue::Prelude,
+    ControlValue::EmulatorStrobe, ControlValue::VoltageOn, ControlValue::VoltageClock,
+    ControlValue::ReadRom,
+};
+
+constexpr std::uint8_t controlByte(ControlValue value) { return static_cast<std::uint8_t>(value); }
+
+inline constexpr std::uint32_t RomSize = 2048; // addresses 0x000 to 0x7FF
+inline constexpr std::uint8_t ErasedByte = 0xFF;
+
+} // namespace rfprog

@@ -1,0 +1,51 @@
+// RomDevice: the board's address counter, ROM reading and programming, expressed
+// as sequences of register accesses on a ProgrammerPort.
+#pragma once
+
+#include "device/monotonic_clock.h"
+#include "device/programmer_port.h"
+
+#include <cstdint>
+#include <span>
+
+namespace rfprog {
+
+class RomDevice {
+  public:
+    explicit RomDevice(ProgrammerPort& port, MillisecondClock clock = monotonicMilliseconds)
+        : port_(port), clock_(clock) {}
+
+    // Primitives.
+    void resetAddress();
+    void advanceAddress(std::uint32_t count);
+    std::uint8_t readRomByte();
+
+    // Block operations; callers guarantee 1 <= size and romOffset + size <= RomSize.
+    void readRomBlock(std::span<std::uint8_t> buffer, std::uint32_t romOffset);
+    int verifyRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
+    int blankCheck();
+
+    // Programming and the emulator; same guarantees as above.
+    void programRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
+    void loadEmulatorBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
+    // Fires one pulse; the status reads still allowed when the timer answered (counting
+    // that read), 0 when it never did. Leaves the programming voltage on.
+    int testPulseTimer();
+    // The calibration hold: programming voltage on alone, or everything off.
+    void holdProgrammingVoltage();
+    void switchOff();
+
+    static constexpr int PulseTimerReads = 20000;
+    // A pulse whose timer has not answered by then is abandoned with the voltage off.
+    static constexpr std::uint32_t PulseTimeoutMs = 1000;
+    // Status reads between two looks at the clock; keeps the poll free of pauses.
+    static constexpr std::uint32_t StatusReadsPerClockCheck = 256;
+
+  private:
+    bool waitForPulseEnd();
+
+    ProgrammerPort& port_;
+    MillisecondClock clock_;
+};
+
+} // namespace rfprog

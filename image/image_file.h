@@ -1,0 +1,23 @@
+// ImageFile: one block of bytes between memory and a raw image file, at a byte
+// offset inside the file. Results: 0 when the whole block was transferred, 1 when
+// fewer bytes were, -1 when the file cannot be opened or positioned.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace rfprog {
+
+inline constexpr int ImageTransferred = 0;
+inline constexpr int ImageShortTransfer = 1;
+inline constexpr int ImageCannotOpen = -1;
+
+// Opens an existing file for reading; other programs may read it meanwhile.
+int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset);
+
+// Opens or creates the file with no sharing and without truncation: the file keeps
+// its length and every byte outside the block; a block past the end extends it.
+int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
+                    std::uint32_t fileOffset);
+
+} // namespace rfprog

@@ -1,0 +1,51 @@
+#include "sim/sim_settings.h"
+
+#include <charconv>
+
+namespace rfprog::sim {
+
+namespace {
+
+template <typename Number>
+bool parseNumber(std::string_view text, Number& value, int base) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    return error == std::errc() && stop == end && !text.empty();
+}
+
+bool applyFault(BoardFaults& faults, std::string_view word) {
+    if (word == "absent") {
+        faults.absent = true;
+        return true;
+    }
+    if (word == "unprogrammable") {
+        faults.unprogrammable = true;
+        return true;
+    }
+    if (word.starts_with("stuck0=")) {
+        return parseNumber(word.substr(7), faults.stuckAtZero, 16);
+    }
+    if (word.starts_with("stuck1=")) {
+        return parseNumber(word.substr(7), faults.stuckAtOne, 16);
+    }
+    return word.empty();
+}
+
+} // namespace
+
+bool applySettings(SimulatedBoard& board, std::string_view timer, std::string_view faults) {
+    bool understood = true;
+    if (timer == "never") {
+        board.timerAnswersOnRead = SimulatedBoard::TimerNeverAnswers;
+    } else if (!timer.empty()) {
+        understood = parseNumber(timer, board.timerAnswersOnRead, 10) && understood;
+    }
+    while (!faults.empty()) {
+        const std::size_t comma = faults.find(',');
+        understood = applyFault(board.faults, faults.substr(0, comma)) && understood;
+        faults = comma == std::string_view::npos ? std::string_view() : faults.substr(comma + 1);
+    }
+    return understood;
+}
+
+} // namespace rfprog::sim

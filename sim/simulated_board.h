@@ -1,0 +1,65 @@
+// A programmer board in software: an 11-bit address counter with reset and
+// clock, a 2 KB EPROM (programming can only clear bits), an optional ROM
+// emulator, and the programming-pulse timer. It honours the board's register
+// contract and adds faults that real boards show.
+#pragma once
+
+#include "device/programmer_port.h"
+
+#include <array>
+#include <cstdint>
+
+namespace rfprog::sim {
+
+using RomImage = std::array<std::uint8_t, RomSize>;
+
+struct BoardFaults {
+    bool absent = false;            // nothing on the port: data reads float high, no timer
+    std::uint8_t stuckAtZero = 0;   // ROM data bits that always read 0
+    std::uint8_t stuckAtOne = 0;    // ROM data bits that always read 1
+    bool unprogrammable = false;    // pulses leave the ROM as it was
+};
+
+class SimulatedBoard final : public ProgrammerPort {
+  public:
+    static constexpr std::uint32_t TimerNeverAnswers = 0;
+    static constexpr std::uint8_t StatusNoise = 0x47; // bits the system must ignore
+
+    SimulatedBoard();
+
+    void writeControl(ControlValue value) override;
+    void writeData(std::uint8_t value) override;
+    std::uint8_t readData() override;
+    std::uint8_t readStatus() override;
+
+    // Set-up.
+    RomImage rom;
+    RomImage emulator;
+    bool emulatorPlugged = false;
+    std::uint32_t timerAnswersOnRead = 1; // status read after a pulse start that sees bit 7
+    BoardFaults faults;
+
+    // Observation.
+    ControlValue control() const { return control_; }
+    std::uint32_t address() const { return address_; }
+    bool voltageOn() const;
+    std::uint32_t pulses() const { return pulses_; }
+    std::uint32_t undefinedControlWrites() const { return undefinedControlWrites_; }
+    // True once after the ROM or the emulator memory changed, for write-back.
+    bool takeRomChanged();
+    bool takeEmulatorChanged();
+
+  private:
+    ControlValue control_ = ControlValue::Idle;
+    std::uint32_t address_ = 0;
+    std::uint8_t dataLatch_ = 0;
+    bool pulseRunning_ = false;
+    bool pulseOver_ = false;
+    std::uint32_t statusReadsInPulse_ = 0;
+    std::uint32_t pulses_ = 0;
+    std::uint32_t undefinedControlWrites_ = 0;
+    bool romChanged_ = false;
+    bool emulatorChanged_ = false;
+};
+
+} // namespace rfprog::sim

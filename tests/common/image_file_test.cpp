@@ -1,0 +1,166 @@
+// Image-file blocks: the same suite runs natively (POSIX files) and under Wine
+// (Windows file services).
+#include "image/image_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+using rfprog::readImageBlock;
+using rfprog::writeImageBlock;
+
+namespace {
+
+class ImageFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = fs::temp_directory_path() / (std::string("rfprog-image-") + info->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path path(const std::u16string& name) const { return folder_ / fs::path(name); }
+
+    static std::u16string name(const fs::path& p) { return p.u16string(); }
+
+    static std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
+        std::vector<std::uint8_t> bytes(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) ^ (i >> 8));
+        }
+        return bytes;
+    }
+
+    static void writeFile(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream out(p, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+
+    static std::vector<std::uint8_t> readFile(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(ImageFileTest, ReadsExactBlockAtOffsetAndReportsShortFiles) {
+    const auto file = path(u"image.bin");
+    const auto content = pattern(0x200, 3);
+    writeFile(file, content);
+
+    std::vector<std::uint8_t> buffer(0x10, 0xEE);
+    EXPECT_EQ(readImageBlock(name(file).c_str(), buffer, 0x100), 0);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(content.begin() + 0x100, content.begin() + 0x110));
+
+    // The block reaches past the end: fewer bytes than asked for.
+    std::vector<std::uint8_t> whole(0x800);
+    writeFile(file, pattern(0x7FF, 5));
+    EXPECT_EQ(readImageBlock(name(file).c_str(), whole, 0), 1);
+    // A block that starts past the end transfers nothing.
+    EXPECT_EQ(readImageBlock(name(file).c_str(), std::span(whole).first(1), 0x1000), 1);
+}
+
+TEST_F(ImageFileTest, ReadFailsToOpenMissingEmptyAndDirectoryNames) {
+    std::vector<std::uint8_t> buffer(0x10, 0xEE);
+    EXPECT_EQ(readImageBlock(name(path(u"missing.bin")).c_str(), buffer, 0), -1);
+    EXPECT_EQ(readImageBlock(u"", buffer, 0), -1);
+    EXPECT_EQ(readImageBlock(name(folder_).c_str(), buffer, 0), -1);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(0x10, 0xEE));
+}
+
+TEST_F(ImageFileTest, WriteCreatesMissingFileUpToTheBlockEnd) {
+    const auto file = path(u"new.bin");
+    const auto block = pattern(0x10, 9);
+    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0x20), 0);
+    const auto written = readFile(file);
+    ASSERT_EQ(written.size(), 0x30u);
+    EXPECT_EQ(std::vector<std::uint8_t>(written.begin() + 0x20, written.end()), block);
+}
+
+TEST_F(ImageFileTest, WritePatchesInPlaceKeepingSizeAndOtherBytes) {
+    const auto file = path(u"big.bin");
+    const auto original = pattern(0x4000, 1);
+    writeFile(file, original);
+    const auto block = pattern(0x800, 77);
+
+    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0x1000), 0);
+
+    auto expected = original;
+    std::copy(block.begin(), block.end(), expected.begin() + 0x1000);
+    EXPECT_EQ(readFile(file), expected);
+}
+
+TEST_F(ImageFileTest, WritePastTheEndExtendsTheFile) {
+    const auto file = path(u"short.bin");
+    const auto original = pattern(0x100, 2);
+    writeFile(file, original);
+    const auto block = pattern(0x10, 4);
+    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0xFFFFF0), 0);
+    const auto written = readFile(file);
+    ASSERT_EQ(written.size(), 0x1000000u);
+    EXPECT_TRUE(std::equal(original.begin(), original.end(), written.begin()));
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), written.begin() + 0xFFFFF0));
+}
+
+TEST_F(ImageFileTest, WriteFailsOnEmptyNameAndDirectory) {
+    const std::vector<std::uint8_t> block(4, 0x11);
+    EXPECT_EQ(writeImageBlock(u"", block, 0), -1);
+    EXPECT_EQ(writeImageBlock(name(folder_).c_str(), block, 0), -1);
+    EXPECT_TRUE(fs::is_directory(folder_));
+}
+
+TEST_F(ImageFileTest, CyrillicNamesRoundTrip) {
+    const auto file = path(u"Прошивка ПЗУ №1.rom");
+    const auto block = pattern(0x800, 11);
+    ASSERT_EQ(writeImageBlock(name(file).c_str(), block, 0), 0);
+    EXPECT_TRUE(fs::exists(file));
+    std::vector<std::uint8_t> back(0x800);
+    EXPECT_EQ(readImageBlock(name(file).c_str(), back, 0), 0);
+    EXPECT_EQ(back, block);
+}
+
+#ifdef _WIN32
+// Writing opens with no sharing: it fails while another handle holds the file,
+// and leaves the file as it was. Reading lets other readers in.
+TEST_F(ImageFileTest, WriteFailsWhileAnotherHandleHoldsTheFile) {
+    const auto file = path(u"held.bin");
+    const auto original = pattern(0x100, 6);
+    writeFile(file, original);
+    HANDLE holder = CreateFileW(file.wstring().c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const std::vector<std::uint8_t> block(0x10, 0);
+    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0), -1);
+    std::vector<std::uint8_t> back(0x10);
+    EXPECT_EQ(readImageBlock(name(file).c_str(), back, 0), 0);
+    CloseHandle(holder);
+    EXPECT_EQ(readFile(file), original);
+}
+
+TEST_F(ImageFileTest, ReadFailsWhileAWriterHoldsTheFileUnshared) {
+    const auto file = path(u"locked.bin");
+    writeFile(file, pattern(0x100, 8));
+    HANDLE holder = CreateFileW(file.wstring().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    std::vector<std::uint8_t> back(0x10);
+    EXPECT_EQ(readImageBlock(name(file).c_str(), back, 0), -1);
+    CloseHandle(holder);
+}
+#endif
+
+} // namespace

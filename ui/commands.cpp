@@ -1,0 +1,139 @@
+#include "ui/commands.h"
+
+#include "image/image_file.h"
+#include "ui/block_parameters.h"
+#include "ui/messages.h"
+#include "ui/program_state.h"
+#include "ui/resource_ids.h"
+
+#include <span>
+
+namespace rfprog {
+
+namespace {
+
+constexpr CommandEntry CommandTable[] = {
+    {IDOK, browseForImageFile},      {IDCANCEL, closeWindow},    {IDC_CALIBRATE, calibrateCommand},
+    {IDC_WRITE, writeCommand},       {IDC_READ, readCommand},    {IDC_EXTRA, toggleBlockParameters},
+    {IDC_COMPARE, compareCommand},   {IDC_BLANK, blankCheckCommand},
+};
+
+// The parameter group, in the order it is shown or hidden.
+constexpr int BlockParameterControls[] = {IDC_FILE_OFFSET, IDC_FILE_OFFSET_LABEL, IDC_ROM_OFFSET,
+                                          IDC_ROM_OFFSET_LABEL, IDC_LENGTH, IDC_LENGTH_LABEL};
+
+std::span<std::uint8_t> imageBlock(const BlockParameters& block) {
+    return std::span(ImageBuffer).first(block.length);
+}
+
+// The file name for a device command, in FileNameBuffer; null when the field holds
+// more than a file name may, so that no other file than the one shown is touched.
+const char16_t* commandFileName(DialogWindow& window) {
+    const std::size_t length = window.fieldText(IDC_FILENAME, FileNameBuffer);
+    return length > MaxCommandFileName ? nullptr : FileNameBuffer.data();
+}
+
+// Fills the image block from the file; on failure the read error has been shown.
+bool loadFileBlock(DialogWindow& window, const BlockParameters& block) {
+    const char16_t* name = commandFileName(window);
+    const int result =
+        name == nullptr ? ImageCannotOpen : readImageBlock(name, imageBlock(block), block.fileOffset);
+    if (result != ImageTransferred) {
+        showMessage(window, Message::FileReadError);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool dispatchCommand(CommandContext& context, std::uint32_t wParam, std::intptr_t lParam) {
+    for (const CommandEntry& entry : CommandTable) {
+        if (entry.wParam == wParam) {
+            entry.run(context, lParam);
+            return true;
+        }
+    }
+    return false;
+}
+
+void browseForImageFile(CommandContext& context, std::intptr_t) {
+    context.window.fieldText(IDC_FILENAME, FileNameBuffer);
+    if (context.window.browseForFile()) {
+        context.window.setFieldText(IDC_FILENAME, FileNameBuffer.data());
+    }
+}
+
+void closeWindow(CommandContext& context, std::intptr_t) { context.window.endDialog(); }
+
+void toggleBlockParameters(CommandContext& context, std::intptr_t lParam) {
+    const bool visible = context.window.isSourceChecked(lParam);
+    for (const int id : BlockParameterControls) {
+        context.window.showControl(id, visible);
+    }
+}
+
+void blankCheckCommand(CommandContext& context, std::intptr_t) {
+    const int result = context.device.blankCheck();
+    showMessage(context.window, result == 0 ? Message::RomErased : Message::RomNotErased);
+}
+
+void readCommand(CommandContext& context, std::intptr_t) {
+    const auto block = parseBlockParameters(context.window);
+    if (!block) {
+        return;
+    }
+    // The ROM is read first, before the file name is looked at.
+    context.device.readRomBlock(imageBlock(*block), block->romOffset);
+    const char16_t* name = commandFileName(context.window);
+    const int result = name == nullptr
+                           ? ImageCannotOpen
+                           : writeImageBlock(name, imageBlock(*block), block->fileOffset);
+    showMessage(context.window,
+                result == ImageTransferred ? Message::FileWritten : Message::FileWriteError);
+}
+
+void compareCommand(CommandContext& context, std::intptr_t) {
+    const auto block = parseBlockParameters(context.window);
+    if (!block || !loadFileBlock(context.window, *block)) {
+        return;
+    }
+    const int result = context.device.verifyRomBlock(imageBlock(*block), block->romOffset);
+    showMessage(context.window, result == 0 ? Message::DataMatch : Message::CompareError);
+}
+
+void writeCommand(CommandContext& context, std::intptr_t) {
+    const auto block = parseBlockParameters(context.window);
+    if (!block || !loadFileBlock(context.window, *block)) {
+        return;
+    }
+    if (showMessage(context.window, Message::ConfirmWrite) != AnswerYes) {
+        return;
+    }
+    // The emulator box is looked at only after the operator has said Yes.
+    if (context.window.isChecked(IDC_EMULATOR)) {
+        showMessage(context.window, Message::EmulatorToWrite);
+        context.device.loadEmulatorBlock(imageBlock(*block), block->romOffset);
+        showMessage(context.window, Message::EmulatorToRead);
+    } else {
+        context.device.programRomBlock(imageBlock(*block), block->romOffset);
+    }
+    const int result = context.device.verifyRomBlock(imageBlock(*block), block->romOffset);
+    showMessage(context.window, result == 0 ? Message::WriteDone : Message::WriteError);
+}
+
+void calibrateCommand(CommandContext& context, std::intptr_t) {
+    if (showMessage(context.window, Message::RemoveRom) != AnswerYes) {
+        return;
+    }
+    if (context.device.testPulseTimer() == 0) {
+        showMessage(context.window, Message::TimerError);
+        context.device.switchOff();
+        return;
+    }
+    context.device.holdProgrammingVoltage();
+    showMessage(context.window, Message::VoltageOn); // the voltage stays on until OK
+    context.device.switchOff();
+}
+
+} // namespace rfprog

@@ -1,0 +1,51 @@
+// Start-up and the main dialog's procedure.
+#include "device/inpout32_port.h"
+#include "device/rom_device.h"
+#include "ui/commands.h"
+#include "ui/resource_ids.h"
+#include "ui/win32_dialog_window.h"
+
+#include <windows.h>
+
+namespace {
+
+HINSTANCE Instance = nullptr;
+
+INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return TRUE;
+    case WM_INITDIALOG: {
+        rfprog::Win32DialogWindow::setOwner(dialog);
+        HICON icon = LoadIconW(Instance, MAKEINTRESOURCEW(IDI_MAIN));
+        SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        return TRUE; // the focus goes to the file-name field
+    }
+    case WM_COMMAND: {
+        rfprog::Inpout32Port port;
+        rfprog::RomDevice device(port);
+        rfprog::Win32DialogWindow window(dialog);
+        rfprog::CommandContext context{window, device};
+        return rfprog::dispatchCommand(context, static_cast<std::uint32_t>(wParam), lParam)
+                   ? TRUE
+                   : FALSE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    {
+        // The board starts idle, with the programming voltage off, before any window.
+        rfprog::Inpout32Port port;
+        rfprog::RomDevice(port).switchOff();
+    }
+    Instance = GetModuleHandleW(nullptr);
+    rfprog::Win32DialogWindow::setInstance(Instance);
+    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc, 0);
+    ExitProcess(0);
+}
