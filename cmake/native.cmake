@@ -12,3 +12,6 @@ target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(native_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main)
 target_compile_options(native_tests PRIVATE ${RFPROG_WARNINGS})
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 30)
+
+# Sanitizer, fuzzing and benchmark builds.
+include(cmake/hardening.cmake OPTIONAL)
