@@ -4,11 +4,17 @@
 
 namespace rfprog {
 
-void Inpout32Port::writeControl(ControlValue value) { Out32(ControlRegister, controlByte(value)); }
+void Inpout32Port::writeControl(ControlValue value) {
+    Out32(ControlRegister, controlByte(value));
+}
 
-void Inpout32Port::writeData(std::uint8_t value) { Out32(DataRegister, value); }
+void Inpout32Port::writeData(std::uint8_t value) {
+    Out32(DataRegister, value);
+}
 
-std::uint8_t Inpout32Port::readData() { return static_cast<std::uint8_t>(Inp32(DataRegister)); }
+std::uint8_t Inpout32Port::readData() {
+    return static_cast<std::uint8_t>(Inp32(DataRegister));
+}
 
 std::uint8_t Inpout32Port::readStatus() {
     return static_cast<std::uint8_t>(Inp32(StatusRegister));

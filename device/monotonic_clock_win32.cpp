@@ -5,6 +5,8 @@
 namespace rfprog {
 
 // GetTickCount is there on every Windows the tool runs on (XP included).
-std::uint32_t monotonicMilliseconds() { return GetTickCount(); }
+std::uint32_t monotonicMilliseconds() {
+    return GetTickCount();
+}
 
 } // namespace rfprog

@@ -29,13 +29,15 @@ enum class ControlValue : std::uint8_t {
 
 // Every defined control value, in table order.
 inline constexpr ControlValue AllControlValues[] = {
-    ControlValue::Idle,    ControlValue::Clock,          ControlValue::Reset,
-    ControlValue::ResetClock, ControlValue::Pulse,       ControlValue::Prelude,
+    ControlValue::Idle,           ControlValue::Clock,     ControlValue::Reset,
+    ControlValue::ResetClock,     ControlValue::Pulse,     ControlValue::Prelude,
     ControlValue::EmulatorStrobe, ControlValue::VoltageOn, ControlValue::VoltageClock,
     ControlValue::ReadRom,
 };
 
-constexpr std::uint8_t controlByte(ControlValue value) { return static_cast<std::uint8_t>(value); }
+constexpr std::uint8_t controlByte(ControlValue value) {
+    return static_cast<std::uint8_t>(value);
+}
 
 inline constexpr std::uint32_t RomSize = 2048; // addresses 0x000 to 0x7FF
 inline constexpr std::uint8_t ErasedByte = 0xFF;

@@ -113,8 +113,12 @@ int RomDevice::testPulseTimer() {
     return 0;
 }
 
-void RomDevice::holdProgrammingVoltage() { port_.writeControl(ControlValue::Pulse); }
+void RomDevice::holdProgrammingVoltage() {
+    port_.writeControl(ControlValue::Pulse);
+}
 
-void RomDevice::switchOff() { port_.writeControl(ControlValue::Idle); }
+void RomDevice::switchOff() {
+    port_.writeControl(ControlValue::Idle);
+}
 
 } // namespace rfprog

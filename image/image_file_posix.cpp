@@ -94,8 +94,7 @@ int transferBlock(int fd, std::uint32_t fileOffset, std::size_t count, Transfer 
 
 } // namespace
 
-int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer,
-                   std::uint32_t fileOffset) {
+int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset) {
     return transferBlock(openRegular(name, O_RDONLY), fileOffset, buffer.size(),
                          [&](int fd) { return ::read(fd, buffer.data(), buffer.size()); });
 }

@@ -6,7 +6,9 @@ namespace rfprog {
 
 namespace {
 
-const wchar_t* wide(const char16_t* name) { return reinterpret_cast<const wchar_t*>(name); }
+const wchar_t* wide(const char16_t* name) {
+    return reinterpret_cast<const wchar_t*>(name);
+}
 
 bool positionAt(HANDLE file, std::uint32_t fileOffset) {
     return SetFilePointer(file, static_cast<LONG>(fileOffset), nullptr, FILE_BEGIN) !=
@@ -19,8 +21,7 @@ int transferResult(DWORD transferred, std::size_t count) {
 
 } // namespace
 
-int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer,
-                   std::uint32_t fileOffset) {
+int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset) {
     HANDLE file = CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

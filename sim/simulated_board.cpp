@@ -62,7 +62,9 @@ void SimulatedBoard::writeControl(ControlValue value) {
     }
 }
 
-void SimulatedBoard::writeData(std::uint8_t value) { dataLatch_ = value; }
+void SimulatedBoard::writeData(std::uint8_t value) {
+    dataLatch_ = value;
+}
 
 std::uint8_t SimulatedBoard::readData() {
     if (faults.absent) {
@@ -83,8 +85,7 @@ std::uint8_t SimulatedBoard::readStatus() {
     }
     if (pulseRunning_) {
         ++statusReadsInPulse_;
-        if (timerAnswersOnRead != TimerNeverAnswers &&
-            statusReadsInPulse_ >= timerAnswersOnRead) {
+        if (timerAnswersOnRead != TimerNeverAnswers && statusReadsInPulse_ >= timerAnswersOnRead) {
             pulseRunning_ = false;
             pulseOver_ = true;
         }
@@ -92,8 +93,12 @@ std::uint8_t SimulatedBoard::readStatus() {
     return pulseOver_ ? static_cast<std::uint8_t>(StatusNoise | PulseOverMask) : StatusNoise;
 }
 
-bool SimulatedBoard::takeRomChanged() { return std::exchange(romChanged_, false); }
+bool SimulatedBoard::takeRomChanged() {
+    return std::exchange(romChanged_, false);
+}
 
-bool SimulatedBoard::takeEmulatorChanged() { return std::exchange(emulatorChanged_, false); }
+bool SimulatedBoard::takeEmulatorChanged() {
+    return std::exchange(emulatorChanged_, false);
+}
 
 } // namespace rfprog::sim

@@ -14,10 +14,10 @@ namespace rfprog::sim {
 using RomImage = std::array<std::uint8_t, RomSize>;
 
 struct BoardFaults {
-    bool absent = false;            // nothing on the port: data reads float high, no timer
-    std::uint8_t stuckAtZero = 0;   // ROM data bits that always read 0
-    std::uint8_t stuckAtOne = 0;    // ROM data bits that always read 1
-    bool unprogrammable = false;    // pulses leave the ROM as it was
+    bool absent = false;          // nothing on the port: data reads float high, no timer
+    std::uint8_t stuckAtZero = 0; // ROM data bits that always read 0
+    std::uint8_t stuckAtOne = 0;  // ROM data bits that always read 1
+    bool unprogrammable = false;  // pulses leave the ROM as it was
 };
 
 class SimulatedBoard final : public ProgrammerPort {

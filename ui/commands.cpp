@@ -13,14 +13,16 @@ namespace rfprog {
 namespace {
 
 constexpr CommandEntry CommandTable[] = {
-    {IDOK, browseForImageFile},      {IDCANCEL, closeWindow},    {IDC_CALIBRATE, calibrateCommand},
-    {IDC_WRITE, writeCommand},       {IDC_READ, readCommand},    {IDC_EXTRA, toggleBlockParameters},
-    {IDC_COMPARE, compareCommand},   {IDC_BLANK, blankCheckCommand},
+    {IDOK, browseForImageFile},        {IDCANCEL, closeWindow},
+    {IDC_CALIBRATE, calibrateCommand}, {IDC_WRITE, writeCommand},
+    {IDC_READ, readCommand},           {IDC_EXTRA, toggleBlockParameters},
+    {IDC_COMPARE, compareCommand},     {IDC_BLANK, blankCheckCommand},
 };
 
 // The parameter group, in the order it is shown or hidden.
-constexpr int BlockParameterControls[] = {IDC_FILE_OFFSET, IDC_FILE_OFFSET_LABEL, IDC_ROM_OFFSET,
-                                          IDC_ROM_OFFSET_LABEL, IDC_LENGTH, IDC_LENGTH_LABEL};
+constexpr int BlockParameterControls[] = {IDC_FILE_OFFSET, IDC_FILE_OFFSET_LABEL,
+                                          IDC_ROM_OFFSET,  IDC_ROM_OFFSET_LABEL,
+                                          IDC_LENGTH,      IDC_LENGTH_LABEL};
 
 std::span<std::uint8_t> imageBlock(const BlockParameters& block) {
     return std::span(ImageBuffer).first(block.length);
@@ -36,8 +38,8 @@ const char16_t* commandFileName(DialogWindow& window) {
 // Fills the image block from the file; on failure the read error has been shown.
 bool loadFileBlock(DialogWindow& window, const BlockParameters& block) {
     const char16_t* name = commandFileName(window);
-    const int result =
-        name == nullptr ? ImageCannotOpen : readImageBlock(name, imageBlock(block), block.fileOffset);
+    const int result = name == nullptr ? ImageCannotOpen
+                                       : readImageBlock(name, imageBlock(block), block.fileOffset);
     if (result != ImageTransferred) {
         showMessage(window, Message::FileReadError);
         return false;
@@ -64,7 +66,9 @@ void browseForImageFile(CommandContext& context, std::intptr_t) {
     }
 }
 
-void closeWindow(CommandContext& context, std::intptr_t) { context.window.endDialog(); }
+void closeWindow(CommandContext& context, std::intptr_t) {
+    context.window.endDialog();
+}
 
 void toggleBlockParameters(CommandContext& context, std::intptr_t lParam) {
     const bool visible = context.window.isSourceChecked(lParam);

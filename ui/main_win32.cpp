@@ -27,9 +27,8 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         rfprog::RomDevice device(port);
         rfprog::Win32DialogWindow window(dialog);
         rfprog::CommandContext context{window, device};
-        return rfprog::dispatchCommand(context, static_cast<std::uint32_t>(wParam), lParam)
-                   ? TRUE
-                   : FALSE;
+        return rfprog::dispatchCommand(context, static_cast<std::uint32_t>(wParam), lParam) ? TRUE
+                                                                                            : FALSE;
     }
     default:
         return FALSE;

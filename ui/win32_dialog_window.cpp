@@ -8,7 +8,9 @@ namespace rfprog {
 
 namespace {
 
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+const wchar_t* wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
 
 // The open-file record, filled at build time but for the two handles. Its size is
 // the 76-byte form that every Windows version accepts.
@@ -40,9 +42,13 @@ OPENFILENAMEW OpenFileRecord = {
 
 } // namespace
 
-void Win32DialogWindow::setInstance(HINSTANCE instance) { OpenFileRecord.hInstance = instance; }
+void Win32DialogWindow::setInstance(HINSTANCE instance) {
+    OpenFileRecord.hInstance = instance;
+}
 
-void Win32DialogWindow::setOwner(HWND dialog) { OpenFileRecord.hwndOwner = dialog; }
+void Win32DialogWindow::setOwner(HWND dialog) {
+    OpenFileRecord.hwndOwner = dialog;
+}
 
 std::size_t Win32DialogWindow::fieldText(int id, std::span<char16_t> buffer) {
     return GetDlgItemTextW(dialog_, id, reinterpret_cast<wchar_t*>(buffer.data()),
@@ -57,7 +63,9 @@ void Win32DialogWindow::setFieldText(int id, const char16_t* text) {
     SetDlgItemTextW(dialog_, id, wide(text));
 }
 
-bool Win32DialogWindow::isChecked(int id) { return IsDlgButtonChecked(dialog_, id) != 0; }
+bool Win32DialogWindow::isChecked(int id) {
+    return IsDlgButtonChecked(dialog_, id) != 0;
+}
 
 bool Win32DialogWindow::isSourceChecked(std::intptr_t controlHandle) {
     return SendMessageW(reinterpret_cast<HWND>(controlHandle), BM_GETCHECK, 0, 0) != 0;
@@ -67,14 +75,17 @@ void Win32DialogWindow::showControl(int id, bool visible) {
     ShowWindow(GetDlgItem(dialog_, id), visible ? SW_SHOW : SW_HIDE);
 }
 
-int Win32DialogWindow::messageBox(const char16_t* text, const char16_t* caption,
-                                  MessageKind kind) {
+int Win32DialogWindow::messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) {
     return MessageBoxW(dialog_, wide(text), caption == nullptr ? nullptr : wide(caption),
                        static_cast<UINT>(kind));
 }
 
-bool Win32DialogWindow::browseForFile() { return GetOpenFileNameW(&OpenFileRecord) != 0; }
+bool Win32DialogWindow::browseForFile() {
+    return GetOpenFileNameW(&OpenFileRecord) != 0;
+}
 
-void Win32DialogWindow::endDialog() { EndDialog(dialog_, 0); }
+void Win32DialogWindow::endDialog() {
+    EndDialog(dialog_, 0);
+}
 
 } // namespace rfprog

@@ -139,9 +139,9 @@ TEST_F(ImageFileTest, WriteFailsWhileAnotherHandleHoldsTheFile) {
     const auto file = path(u"held.bin");
     const auto original = pattern(0x100, 6);
     writeFile(file, original);
-    HANDLE holder = CreateFileW(file.wstring().c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE holder =
+        CreateFileW(file.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     const std::vector<std::uint8_t> block(0x10, 0);
     EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0), -1);

@@ -1,1 +1,417 @@
+// The command table and the command flows on a scripted window, the simulated
+// board and real temporary files.
+#include "sim/simulated_board.h"
+#include "tests/native/fake_window.h"
+#include "tests/native/recording_port.h"
+#include "ui/commands.h"
+#include "ui/program_state.h"
+#include "ui/resource_ids.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace rfprog::test {
+namespace {
+
+using Kind = PortAccess::Kind;
+constexpr int Yes = 6;
+constexpr int No = 7;
+constexpr int Cancel = 2;
+const std::u16string Caption = u"Программатор";
+
+std::uint32_t FakeNow = 0;
+std::uint32_t fakeClock() {
+    return ++FakeNow;
+}
+
+std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i * 31 + seed * 7 + (i >> 8));
+    }
+    return bytes;
+}
+
+class CommandsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = fs::temp_directory_path() / (std::string("rfprog-cmd-") + info->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    bool run(std::uint32_t wParam, std::intptr_t lParam = 0) {
+        return dispatchCommand(context, wParam, lParam);
+    }
+    void useFile(const fs::path& path) { window.fields[IDC_FILENAME] = path.u16string(); }
+    void useBlock(const char* fileOffset, const char* romOffset, const char* length) {
+        window.checked.insert(IDC_EXTRA);
+        window.fields[IDC_FILE_OFFSET] =
+            std::u16string(fileOffset, fileOffset + strlen(fileOffset));
+        window.fields[IDC_ROM_OFFSET] = std::u16string(romOffset, romOffset + strlen(romOffset));
+        window.fields[IDC_LENGTH] = std::u16string(length, length + strlen(length));
+    }
+    static void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::vector<std::uint8_t> readFile(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void fillRom(unsigned seed) {
+        const auto bytes = pattern(RomSize, seed);
+        std::copy(bytes.begin(), bytes.end(), board.rom.begin());
+    }
+    void expectOnlyMessage(const std::u16string& text, bool withCaption, MessageKind kind) {
+        ASSERT_EQ(window.messages.size(), 1u);
+        EXPECT_EQ(window.messages[0].text, text);
+        EXPECT_EQ(window.messages[0].hasCaption, withCaption);
+        if (withCaption) {
+            EXPECT_EQ(window.messages[0].caption, Caption);
+        }
+        EXPECT_EQ(window.messages[0].kind, kind);
+    }
+
+    fs::path folder;
+    sim::SimulatedBoard board;
+    RecordingPort port{board};
+    RomDevice device{port, fakeClock};
+    FakeWindow window;
+    CommandContext context{window, device};
+};
+
+TEST_F(CommandsTest, DispatchMatchesTheWholeWParam) {
+    // Notifications (a non-zero high word) and unknown ids never act.
+    for (const std::uint32_t wParam :
+         {0x00010000u | IDC_BLANK, 0x00050000u | IDC_READ, 0x03000000u | IDC_FILENAME,
+          0x04000000u | IDC_FILENAME, 0u, 3u, 1015u, 1001u, 1017u, 1004u, 0xFFFFFFFFu}) {
+        EXPECT_FALSE(run(wParam)) << std::hex << wParam;
+    }
+    EXPECT_TRUE(port.log.empty());
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(window.endDialogCalls, 0);
+    EXPECT_TRUE(window.shown.empty());
+
+    EXPECT_TRUE(run(IDCANCEL));
+    EXPECT_EQ(window.endDialogCalls, 1);
+}
+
+TEST_F(CommandsTest, BlankCheckAnswersWithItsMessages) {
+    window.checked.insert(IDC_EXTRA); // the block parameters do not apply
+    window.fields[IDC_LENGTH] = u"junk";
+    EXPECT_TRUE(run(IDC_BLANK));
+    expectOnlyMessage(u"ПЗУ стёрто...", true, MessageKind::Info);
+    EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+    EXPECT_TRUE(window.fieldReads.empty());
+
+    window.messages.clear();
+    board.rom[0x7FF] = 0xFE;
+    EXPECT_TRUE(run(IDC_BLANK));
+    expectOnlyMessage(u"ПЗУ не стёрто!", true, MessageKind::Error);
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+}
+
+TEST_F(CommandsTest, ParameterGroupShowsAndHidesInOrder) {
+    window.sourceChecked = true;
+    EXPECT_TRUE(run(IDC_EXTRA, 0x1234));
+    const std::vector<std::pair<int, bool>> shown{
+        {IDC_FILE_OFFSET, true}, {IDC_FILE_OFFSET_LABEL, true},
+        {IDC_ROM_OFFSET, true},  {IDC_ROM_OFFSET_LABEL, true},
+        {IDC_LENGTH, true},      {IDC_LENGTH_LABEL, true}};
+    EXPECT_EQ(window.shown, shown);
+    EXPECT_EQ(window.sourceQueries, std::vector<std::intptr_t>{0x1234});
+
+    window.shown.clear();
+    window.sourceChecked = false;
+    EXPECT_TRUE(run(IDC_EXTRA, 0x1234));
+    ASSERT_EQ(window.shown.size(), 6u);
+    for (const auto& [id, visible] : window.shown) {
+        EXPECT_FALSE(visible) << id;
+    }
+    EXPECT_TRUE(port.log.empty());
+}
+
+TEST_F(CommandsTest, BrowseStartsFromTheFieldAndKeepsItOnCancel) {
+    window.fields[IDC_FILENAME] = u"C:\\old.bin";
+    EXPECT_TRUE(run(IDOK));
+    EXPECT_EQ(window.browseInitialName, u"C:\\old.bin");
+    EXPECT_EQ(window.fields[IDC_FILENAME], u"C:\\old.bin");
+
+    window.browseChoice = u"C:\\прошивки\\new.rom";
+    EXPECT_TRUE(run(IDOK));
+    EXPECT_EQ(window.fields[IDC_FILENAME], u"C:\\прошивки\\new.rom");
+    EXPECT_TRUE(port.log.empty());
+}
+
+TEST_F(CommandsTest, ReadWholeRomIntoANewFile) {
+    fillRom(1);
+    const auto file = folder / "rom.bin";
+    useFile(file);
+    EXPECT_TRUE(run(IDC_READ));
+    expectOnlyMessage(u"Данные успешно записаны в файл!", true, MessageKind::Info);
+    const auto written = readFile(file);
+    ASSERT_EQ(written.size(), RomSize);
+    EXPECT_TRUE(std::equal(written.begin(), written.end(), board.rom.begin()));
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+}
+
+TEST_F(CommandsTest, ReadPatchesABlockIntoAnExistingFileInPlace) {
+    fillRom(2);
+    const auto file = folder / "image.bin";
+    const auto original = pattern(0x2000, 9);
+    writeFile(file, original);
+    useFile(file);
+    useBlock("800", "0", "800");
+    EXPECT_TRUE(run(IDC_READ));
+    expectOnlyMessage(u"Данные успешно записаны в файл!", true, MessageKind::Info);
+    auto expected = original;
+    std::copy(board.rom.begin(), board.rom.end(), expected.begin() + 0x800);
+    EXPECT_EQ(readFile(file), expected);
+
+    window.messages.clear();
+    useBlock("1FF0", "7F8", "8"); // the last ROM bytes into the file's last bytes
+    EXPECT_TRUE(run(IDC_READ));
+    std::copy(board.rom.begin() + 0x7F8, board.rom.end(), expected.begin() + 0x1FF0);
+    EXPECT_EQ(readFile(file), expected);
+}
+
+TEST_F(CommandsTest, ReadReadsTheRomBeforeLookingAtTheFileName) {
+    window.onMessage = [&](const ShownMessage&) {
+        EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+        EXPECT_EQ(window.fieldReads[IDC_FILENAME], 1);
+    };
+    EXPECT_TRUE(run(IDC_READ)); // empty file-name field
+    expectOnlyMessage(u"Ошибка записи в файл!", true, MessageKind::Error);
+}
+
+TEST_F(CommandsTest, RefusedParametersTouchNeitherPortNorFile) {
+    const auto file = folder / "untouched.bin";
+    useFile(file);
+    useBlock("0", "1", "800");
+    for (const std::uint32_t command : {IDC_READ, IDC_COMPARE, IDC_WRITE}) {
+        window.messages.clear();
+        EXPECT_TRUE(run(command));
+        expectOnlyMessage(u"Недопустимые дополнительные параметры!", false, MessageKind::Error);
+    }
+    EXPECT_TRUE(port.log.empty());
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(window.fieldReads.count(IDC_FILENAME), 0u);
+}
+
+TEST_F(CommandsTest, FileNamesLongerThan259CharactersAreNeverCut) {
+    // 260 characters: the first 259 name a different file, which must stay untouched.
+    const std::u16string folderName = folder.u16string() + u"/";
+    const std::u16string base = folderName + std::u16string(259 - folderName.size(), u'a');
+    ASSERT_EQ(base.size(), 259u);
+    const std::u16string tooLong = base + u"b";
+    writeFile(fs::path(base), pattern(RomSize, 3));
+    const auto original = readFile(fs::path(base));
+
+    window.fields[IDC_FILENAME] = tooLong;
+    EXPECT_TRUE(run(IDC_READ));
+    expectOnlyMessage(u"Ошибка записи в файл!", true, MessageKind::Error);
+    EXPECT_EQ(port.count(Kind::DataRead), RomSize); // the ROM was read as usual
+    EXPECT_EQ(readFile(fs::path(base)), original);
+    EXPECT_FALSE(fs::exists(fs::path(tooLong)));
+
+    for (const std::uint32_t command : {IDC_COMPARE, IDC_WRITE}) {
+        port.log.clear();
+        window.messages.clear();
+        EXPECT_TRUE(run(command));
+        expectOnlyMessage(u"Ошибка чтения файла!", false, MessageKind::Error);
+        EXPECT_TRUE(port.log.empty());
+    }
+
+    // 259 characters are a name like any other.
+    window.messages.clear();
+    window.fields[IDC_FILENAME] = base;
+    EXPECT_TRUE(run(IDC_READ));
+    expectOnlyMessage(u"Данные успешно записаны в файл!", true, MessageKind::Info);
+}
+
+TEST_F(CommandsTest, CompareMatchAndMismatch) {
+    fillRom(4);
+    const auto file = folder / "same.bin";
+    std::vector<std::uint8_t> image(0x1000, 0);
+    std::copy(board.rom.begin() + 0x10, board.rom.begin() + 0x20, image.begin() + 0x100);
+    writeFile(file, image);
+    useFile(file);
+    useBlock("100", "10", "10");
+    EXPECT_TRUE(run(IDC_COMPARE));
+    expectOnlyMessage(u"Данные совпадают!", true, MessageKind::Info);
+    // Sixteen steps before the first read, sixteen bytes compared.
+    const auto firstRead =
+        std::find(port.log.begin(), port.log.end(), ctl(0xAA)) - port.log.begin();
+    EXPECT_EQ(firstRead, 4 + 3 * 0x10);
+    EXPECT_EQ(port.count(Kind::DataRead), 0x10u);
+
+    window.messages.clear();
+    board.rom[0x1F] ^= 0x01;
+    EXPECT_TRUE(run(IDC_COMPARE));
+    expectOnlyMessage(u"Ошибка сравнения!", true, MessageKind::Error);
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+}
+
+TEST_F(CommandsTest, CompareWithAShortFileMakesNoPortAccess) {
+    const auto file = folder / "short.bin";
+    writeFile(file, pattern(0x7FF, 1));
+    useFile(file);
+    EXPECT_TRUE(run(IDC_COMPARE));
+    expectOnlyMessage(u"Ошибка чтения файла!", false, MessageKind::Error);
+    EXPECT_TRUE(port.log.empty());
+}
+
+TEST_F(CommandsTest, WriteStopsBeforeThePortUnlessTheOperatorSaysYes) {
+    const auto file = folder / "image.bin";
+    writeFile(file, pattern(RomSize, 5));
+    useFile(file);
+    window.checked.insert(IDC_EMULATOR);
+    for (const int answer : {No, Cancel}) {
+        window.messages.clear();
+        window.answers = {answer};
+        EXPECT_TRUE(run(IDC_WRITE));
+        expectOnlyMessage(u"Нажмите 'Да' для выполнения записи", true, MessageKind::Question);
+    }
+    EXPECT_TRUE(port.log.empty());
+    // The emulator box is looked at only after a Yes.
+    EXPECT_EQ(std::count(window.checkReads.begin(), window.checkReads.end(), IDC_EMULATOR), 0);
+}
+
+TEST_F(CommandsTest, WriteWithAShortFileStopsBeforeTheQuestion) {
+    const auto file = folder / "short.bin";
+    writeFile(file, pattern(0x10, 5));
+    useFile(file);
+    useBlock("8", "0", "10");
+    EXPECT_TRUE(run(IDC_WRITE));
+    expectOnlyMessage(u"Ошибка чтения файла!", false, MessageKind::Error);
+    EXPECT_TRUE(port.log.empty());
+}
+
+TEST_F(CommandsTest, WriteProgramsAndVerifiesTheBlock) {
+    const auto file = folder / "image.bin";
+    const auto image = pattern(0x1000, 6);
+    writeFile(file, image);
+    useFile(file);
+    useBlock("400", "100", "200");
+    window.answers = {Yes};
+    EXPECT_TRUE(run(IDC_WRITE));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].text, u"Запись успешно завершена!");
+    EXPECT_EQ(window.messages[1].kind, MessageKind::Info);
+    EXPECT_EQ(window.messages[1].caption, Caption);
+    EXPECT_TRUE(
+        std::equal(image.begin() + 0x400, image.begin() + 0x600, board.rom.begin() + 0x100));
+    EXPECT_EQ(board.rom[0xFF], 0xFF);
+    EXPECT_EQ(board.rom[0x300], 0xFF);
+    EXPECT_EQ(board.pulses(), 0x200u);
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+    EXPECT_EQ(readFile(file), image); // the file is only read
+}
+
+TEST_F(CommandsTest, WriteOverOtherDataFailsVerification) {
+    board.rom.fill(0x00);
+    const auto file = folder / "image.bin";
+    writeFile(file, pattern(RomSize, 7));
+    useFile(file);
+    window.answers = {Yes};
+    EXPECT_TRUE(run(IDC_WRITE));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].text, u"Ошибка записи!");
+    EXPECT_EQ(window.messages[1].kind, MessageKind::Error);
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+}
+
+TEST_F(CommandsTest, WriteWithADeadTimerEndsWithTheVoltageOffAndAnError) {
+    board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
+    const auto file = folder / "image.bin";
+    writeFile(file, pattern(RomSize, 8));
+    useFile(file);
+    window.answers = {Yes};
+    EXPECT_TRUE(run(IDC_WRITE));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].text, u"Ошибка записи!");
+    EXPECT_EQ(board.pulses(), 1u);
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+}
+
+TEST_F(CommandsTest, WriteToTheEmulatorPromptsAroundTheLoad) {
+    board.emulatorPlugged = true;
+    const auto file = folder / "image.bin";
+    const auto image = pattern(RomSize, 9);
+    writeFile(file, image);
+    useFile(file);
+    window.checked.insert(IDC_EMULATOR);
+    window.answers = {Yes, 1, 1, 1};
+    std::vector<std::size_t> strobesAtMessage;
+    window.onMessage = [&](const ShownMessage&) {
+        strobesAtMessage.push_back(
+            static_cast<std::size_t>(std::count(port.log.begin(), port.log.end(), ctl(0x0A))));
+    };
+    EXPECT_TRUE(run(IDC_WRITE));
+    ASSERT_EQ(window.messages.size(), 4u);
+    EXPECT_EQ(window.messages[0].text, u"Нажмите 'Да' для выполнения записи");
+    EXPECT_EQ(window.messages[1].text, u"Переключите эмулятор на запись");
+    EXPECT_EQ(window.messages[1].kind, MessageKind::Warning);
+    EXPECT_EQ(window.messages[2].text, u"Переключите эмулятор на чтение");
+    EXPECT_EQ(window.messages[2].kind, MessageKind::Warning);
+    EXPECT_EQ(window.messages[3].text, u"Запись успешно завершена!");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(window.messages[i].caption, Caption);
+    }
+    // The load runs between the two switch prompts; verification after the second.
+    EXPECT_EQ(strobesAtMessage, (std::vector<std::size_t>{0, 0, RomSize, RomSize}));
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), board.emulator.begin()));
+    EXPECT_EQ(board.pulses(), 0u);
+    EXPECT_EQ(board.rom[0], 0xFF);
+}
+
+TEST_F(CommandsTest, CalibrationAnsweredNoMakesNoPortAccess) {
+    window.answers = {No};
+    EXPECT_TRUE(run(IDC_CALIBRATE));
+    expectOnlyMessage(u"Микросхема ПЗУ должна быть удалена!\r\nПродолжить?", true,
+                      MessageKind::WarningQuestion);
+    EXPECT_TRUE(port.log.empty());
+}
+
+TEST_F(CommandsTest, CalibrationHoldsTheVoltageUntilOk) {
+    board.timerAnswersOnRead = 40;
+    window.answers = {Yes, 1};
+    std::vector<int> controlAtMessage;
+    window.onMessage = [&](const ShownMessage&) { controlAtMessage.push_back(port.lastControl()); };
+    EXPECT_TRUE(run(IDC_CALIBRATE));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].text,
+              u"Напряжение программирования включено!\r\nНажмите 'ОК' чтобы выключить.");
+    EXPECT_EQ(window.messages[1].kind, MessageKind::Warning);
+    EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x04}));
+    std::vector<PortAccess> tail(port.log.end() - 3, port.log.end());
+    EXPECT_EQ(tail, (std::vector{statusIn(0xC7), ctl(0x04), ctl(0x00)}));
+    EXPECT_EQ(port.count(Kind::StatusRead), 40u);
+}
+
+TEST_F(CommandsTest, CalibrationWithADeadTimerReportsItAndSwitchesOff) {
+    board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
+    window.answers = {Yes, 1};
+    std::vector<int> controlAtMessage;
+    window.onMessage = [&](const ShownMessage&) { controlAtMessage.push_back(port.lastControl()); };
+    EXPECT_TRUE(run(IDC_CALIBRATE));
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].text, u"Ошибка работы таймера!");
+    EXPECT_EQ(window.messages[1].kind, MessageKind::Error);
+    EXPECT_EQ(window.messages[1].caption, Caption);
+    EXPECT_EQ(port.count(Kind::StatusRead), 20000u);
+    EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x04}));
+    EXPECT_EQ(port.log.back(), ctl(0x00));
+    EXPECT_EQ(board.control(), ControlValue::Idle);
+}
+
+} // namespace
+} // namespace rfprog::test
