@@ -33,7 +33,8 @@ add_executable(rfprog WIN32
     ui/main_win32.cpp
     ui/win32_dialog_window.cpp
     device/inpout32_port.cpp
-    resources/rfprog.rc)
+    resources/rfprog.rc
+    resources/version.rc)
 add_dependencies(rfprog inpout32_import)
 target_include_directories(rfprog PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/resources)
 target_compile_options(rfprog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${RFPROG_PRODUCT_FLAGS} -ffunction-sections -fdata-sections>)
@@ -55,3 +56,4 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${RFPROG_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 include(cmake/wine_tests.cmake)
+include(cmake/package.cmake)

@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# Regenerates the screenshots of the operator guide, docs/images/*.png, from the
+# real rfprog.exe under Wine on the simulated board (the build's bin/inpout32.dll).
+# It starts its own Xvfb on a free display from :94 up, makes its own Wine prefix
+# with a Russian locale (so the system's buttons read "Да", "Нет", "ОК" as on a
+# Russian Windows) and Wine's own fonts, drives the window with a tiny Win32
+# helper built here, and crops each picture to the window or message box.
+#
+#   scripts/screenshots.sh [BUILD_DIR]     (default: build/windows, built already)
+#
+# Needs: wine, xvfb, imagemagick, fonts-wine, locales, and the MinGW-w64 C
+# compiler (i686-w64-mingw32-gcc).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build/windows}" && pwd)
+images="$root/docs/images"
+for file in "$build/bin/rfprog.exe" "$build/bin/inpout32.dll"; do
+    [ -f "$file" ] || { echo "screenshots: $file is missing; build the windows preset first" >&2; exit 1; }
+done
+if ! ls /usr/share/wine/fonts/*.ttf >/dev/null 2>&1; then
+    echo "screenshots: Wine's fonts are missing (apt-get install fonts-wine)" >&2
+    exit 1
+fi
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+    if [ -d "$work/prefix" ]; then
+        WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
+    fi
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A Russian UTF-8 locale of our own, without touching the system's locales.
+mkdir -p "$work/locale"
+localedef -i ru_RU -f UTF-8 "$work/locale/ru_RU.UTF-8" >/dev/null 2>&1 ||
+    [ -f "$work/locale/ru_RU.UTF-8/LC_CTYPE" ] ||
+    { echo "screenshots: localedef could not make ru_RU.UTF-8 (apt-get install locales)" >&2; exit 1; }
+export LOCPATH="$work/locale" LANG=ru_RU.UTF-8
+
+n=94
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
+    n=$((n + 1))
+done
+Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$n"
+for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+done
+
+export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+sh "$root/scripts/wine-prefix.sh" "$WINEPREFIX" >/dev/null
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+
+# The helper: finds the main window by its controls and the message box that it
+# owns, posts clicks, fills fields, answers boxes and prints a window's rectangle
+# as WxH+X+Y.
+cat >"$work/shot.c" <<'EOF'
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static HWND found;
+
+static BOOL CALLBACK findMain(HWND window, LPARAM unused) {
+    (void)unused;
+    if (GetDlgItem(window, 1009) && GetDlgItem(window, 1017) && IsWindowVisible(window)) {
+        found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK findBox(HWND window, LPARAM owner) {
+    wchar_t name[16];
+    if (GetWindow(window, GW_OWNER) == (HWND)owner && IsWindowVisible(window) &&
+        GetClassNameW(window, name, 16) && lstrcmpW(name, L"#32770") == 0) {
+        found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND waitFor(WNDENUMPROC test, LPARAM parameter) {
+    for (int i = 0; i < 300; ++i) {
+        found = NULL;
+        EnumWindows(test, parameter);
+        if (found) {
+            Sleep(400); /* let it paint */
+            return found;
+        }
+        Sleep(50);
+    }
+    fprintf(stderr, "shot: the window did not appear\n");
+    exit(1);
+}
+
+static void post(HWND window, int id, HWND control) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)control);
+}
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        return 2;
+    }
+    HWND main = waitFor(findMain, 0);
+    int id = argc > 2 ? _wtoi(argv[2]) : 0;
+    if (!lstrcmpW(argv[1], L"rect") || !lstrcmpW(argv[1], L"box")) {
+        HWND window = lstrcmpW(argv[1], L"box") ? main : waitFor(findBox, (LPARAM)main);
+        RECT r;
+        GetWindowRect(window, &r);
+        printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+    } else if (!lstrcmpW(argv[1], L"click")) {
+        post(main, id, GetDlgItem(main, id));
+    } else if (!lstrcmpW(argv[1], L"tick")) {
+        SendMessageW(GetDlgItem(main, id), BM_SETCHECK, BST_CHECKED, 0);
+        post(main, id, GetDlgItem(main, id));
+    } else if (!lstrcmpW(argv[1], L"text") && argc > 3) {
+        SetDlgItemTextW(main, id, argv[3]);
+    } else if (!lstrcmpW(argv[1], L"answer")) {
+        HWND box = waitFor(findBox, (LPARAM)main);
+        post(box, id, NULL);
+        for (int i = 0; i < 100 && IsWindow(box); ++i) {
+            Sleep(50);
+        }
+    } else {
+        return 2;
+    }
+    Sleep(200);
+    return 0;
+}
+EOF
+i686-w64-mingw32-gcc -municode -O2 -s -o "$work/shot.exe" "$work/shot.c"
+shot() { wine "$work/shot.exe" "$@"; }
+
+# capture NAME GEOMETRY: the screen, cropped to the window.
+capture() {
+    import -window root -crop "$2" +repage -define png:exclude-chunks=date,time "$images/$1.png"
+    echo "screenshots: docs/images/$1.png ($2)"
+}
+
+# An image file on drive C: of the prefix, 2 KB of varied bytes.
+mkdir -p "$WINEPREFIX/drive_c/ROM"
+head -c 2048 /dev/urandom >"$WINEPREFIX/drive_c/ROM/monitor.bin"
+
+mkdir -p "$images"
+rm -f "$images"/*.png
+(cd "$work" && wine "$build/bin/rfprog.exe") &
+program=$!
+
+shot text 1001 'C:\ROM\monitor.bin'
+capture main-window "$(shot rect)"
+
+shot click 1005 # "Писать"
+capture message-write-confirm "$(shot box)"
+shot answer 6
+capture message-write-done "$(shot box)"
+shot answer 1
+
+shot click 1003 # "Калибровка"
+capture message-calibration-confirm "$(shot box)"
+shot answer 6
+capture message-calibration-voltage "$(shot box)"
+shot answer 1
+
+shot text 1001 'C:\ROM\missing.bin'
+shot click 1008 # "Сравнить" with a file that does not exist
+capture message-file-error "$(shot box)"
+shot answer 1
+
+shot text 1001 'C:\ROM\image4k.bin'
+shot tick 1007 # "Дополнительные параметры"
+shot text 1010 800
+shot text 1012 0
+shot text 1014 800
+capture extra-parameters "$(shot rect)"
+
+shot click 2 # "Выход"
+wait "$program"
+echo "screenshots: done"
