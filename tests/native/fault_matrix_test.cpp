@@ -1,0 +1,368 @@
+// Every device command against every board fault: the message the operator sees and
+// the state the port is left in. The test prints the matrix for the reliability notes.
+#include "device/rom_device.h"
+#include "sim/simulated_board.h"
+#include "tests/native/scripted_window.h"
+#include "ui/commands.h"
+#include "ui/messages.h"
+#include "ui/resource_ids.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace rfprog::hardening {
+namespace {
+
+using sim::SimulatedBoard;
+
+enum class Fault { None, Absent, DeadTimer, SlowTimer, StuckAtZero, StuckAtOne, Unprogrammable };
+enum class Cmd { BlankCheck, Read, Compare, Write, WriteEmulator, Calibration };
+
+constexpr Fault AllFaults[] = {Fault::None,          Fault::Absent,      Fault::DeadTimer,
+                               Fault::SlowTimer,     Fault::StuckAtZero, Fault::StuckAtOne,
+                               Fault::Unprogrammable};
+constexpr Cmd AllCommands[] = {Cmd::BlankCheck, Cmd::Read,          Cmd::Compare,
+                               Cmd::Write,      Cmd::WriteEmulator, Cmd::Calibration};
+
+constexpr std::uint32_t SlowTimerRead = 5000;
+constexpr std::uint8_t StuckBitZero = 0x10;
+constexpr std::uint8_t StuckBitOne = 0x02;
+
+const char* faultName(Fault fault) {
+    switch (fault) {
+    case Fault::None:
+        return "none";
+    case Fault::Absent:
+        return "board absent";
+    case Fault::DeadTimer:
+        return "dead timer";
+    case Fault::SlowTimer:
+        return "slow timer (bit 7 on status read 5000)";
+    case Fault::StuckAtZero:
+        return "data bit 4 stuck at 0";
+    case Fault::StuckAtOne:
+        return "data bit 1 stuck at 1";
+    case Fault::Unprogrammable:
+        return "ROM will not program";
+    }
+    return "?";
+}
+
+const char* commandName(Cmd command) {
+    switch (command) {
+    case Cmd::BlankCheck:
+        return "Чистая ПЗУ? (1009)";
+    case Cmd::Read:
+        return "Читать (1006)";
+    case Cmd::Compare:
+        return "Сравнить (1008)";
+    case Cmd::Write:
+        return "Писать (1005)";
+    case Cmd::WriteEmulator:
+        return "Писать, эмулятор (1005)";
+    case Cmd::Calibration:
+        return "Калибровка (1003)";
+    }
+    return "?";
+}
+
+std::uint32_t commandId(Cmd command) {
+    switch (command) {
+    case Cmd::BlankCheck:
+        return IDC_BLANK;
+    case Cmd::Read:
+        return IDC_READ;
+    case Cmd::Compare:
+        return IDC_COMPARE;
+    case Cmd::Write:
+    case Cmd::WriteEmulator:
+        return IDC_WRITE;
+    case Cmd::Calibration:
+        return IDC_CALIBRATE;
+    }
+    return 0;
+}
+
+void applyFault(SimulatedBoard& board, Fault fault) {
+    switch (fault) {
+    case Fault::None:
+        break;
+    case Fault::Absent:
+        board.faults.absent = true;
+        break;
+    case Fault::DeadTimer:
+        board.timerAnswersOnRead = SimulatedBoard::TimerNeverAnswers;
+        break;
+    case Fault::SlowTimer:
+        board.timerAnswersOnRead = SlowTimerRead;
+        break;
+    case Fault::StuckAtZero:
+        board.faults.stuckAtZero = StuckBitZero;
+        break;
+    case Fault::StuckAtOne:
+        board.faults.stuckAtOne = StuckBitOne;
+        break;
+    case Fault::Unprogrammable:
+        board.faults.unprogrammable = true;
+        break;
+    }
+}
+
+// The result each cell must show, worked out from what each fault does to the lines.
+Message expectedResult(Cmd command, Fault fault) {
+    switch (command) {
+    case Cmd::BlankCheck: // an erased ROM; only a bit stuck at 0 spoils its FFh
+        return fault == Fault::StuckAtZero ? Message::RomNotErased : Message::RomErased;
+    case Cmd::Read: // reading cannot tell a fault from data
+        return Message::FileWritten;
+    case Cmd::Compare: // floating lines and stuck bits differ from the file
+        return fault == Fault::Absent || fault == Fault::StuckAtZero || fault == Fault::StuckAtOne
+                   ? Message::CompareError
+                   : Message::DataMatch;
+    case Cmd::Write: // only a healthy or merely slow board programs and verifies
+        return fault == Fault::None || fault == Fault::SlowTimer ? Message::WriteDone
+                                                                 : Message::WriteError;
+    case Cmd::WriteEmulator: // the emulator needs neither the timer nor the ROM's bits
+        return fault == Fault::Absent ? Message::WriteError : Message::WriteDone;
+    case Cmd::Calibration: // only a timer that never answers fails
+        return fault == Fault::Absent || fault == Fault::DeadTimer ? Message::TimerError
+                                                                   : Message::VoltageOn;
+    }
+    return Message::InvalidParameters;
+}
+
+std::vector<Message> expectedPrompts(Cmd command) {
+    switch (command) {
+    case Cmd::Write:
+        return {Message::ConfirmWrite};
+    case Cmd::WriteEmulator:
+        return {Message::ConfirmWrite, Message::EmulatorToWrite, Message::EmulatorToRead};
+    case Cmd::Calibration:
+        return {Message::RemoveRom};
+    default:
+        return {};
+    }
+}
+
+// Every byte value, so that any stuck bit shows somewhere in the block.
+sim::RomImage patternImage() {
+    sim::RomImage image{};
+    for (std::uint32_t i = 0; i < RomSize; ++i) {
+        image[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
+    }
+    return image;
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<std::uint8_t> bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+void writeFile(const fs::path& path, const sim::RomImage& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string oneLine(std::u16string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        if (c == u'\r') {
+            continue;
+        }
+        if (c == u'\n') {
+            out += ' ';
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else { // the texts stay in the basic plane
+            out += static_cast<char>(c < 0x800 ? 0xC0 | (c >> 6) : 0xE0 | (c >> 12));
+            if (c >= 0x800) {
+                out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            }
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+struct CellResult {
+    std::string text; // what the matrix prints
+};
+
+class FaultMatrixTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / "rfprog-fault-matrix";
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    CellResult runCell(Cmd command, Fault fault) {
+        const std::string where = std::string(commandName(command)) + " / " + faultName(fault);
+        SCOPED_TRACE(where);
+        SimulatedBoard board;
+        const sim::RomImage pattern = patternImage();
+        // Reading and comparing start from a programmed ROM, programming from an erased one.
+        if (command == Cmd::Read || command == Cmd::Compare) {
+            board.rom = pattern;
+        }
+        board.emulatorPlugged = command == Cmd::WriteEmulator;
+        applyFault(board, fault);
+
+        const fs::path file = folder_ / "image.bin";
+        fs::remove(file);
+        if (command == Cmd::Compare || command == Cmd::Write || command == Cmd::WriteEmulator) {
+            writeFile(file, pattern);
+        }
+
+        ScriptedWindow window;
+        window.fields[IDC_FILENAME] = file.u16string();
+        if (command == Cmd::WriteEmulator) {
+            window.checked.insert(IDC_EMULATOR);
+        }
+        window.control = [&board] { return controlByte(board.control()); };
+        CountingPort port(board);
+        RomDevice device(port, fastClock);
+        CommandContext context{window, device};
+
+        EXPECT_TRUE(dispatchCommand(context, commandId(command), 0));
+
+        // The messages: the command's prompts in order, then exactly one result.
+        std::vector<Message> expected = expectedPrompts(command);
+        const Message result = expectedResult(command, fault);
+        expected.push_back(result);
+        std::vector<Message> shown;
+        for (const ShownBox& box : window.boxes) {
+            const MessageEntry* entry = catalogueEntry(box);
+            EXPECT_NE(entry, nullptr) << "a box outside the catalogue: " << oneLine(box.text);
+            if (entry != nullptr) {
+                shown.push_back(entry->id);
+            }
+        }
+        EXPECT_EQ(shown, expected);
+
+        // The programming voltage is up only under the calibration's last message.
+        const std::uint8_t voltageHeld = controlByte(ControlValue::Pulse);
+        for (std::size_t i = 0; i < window.boxes.size(); ++i) {
+            const bool calibrationResult = command == Cmd::Calibration && i == 1;
+            EXPECT_EQ(window.boxes[i].controlWhenShown,
+                      calibrationResult ? voltageHeld : controlByte(ControlValue::Idle))
+                << "box " << i << ": " << oneLine(window.boxes[i].text);
+        }
+
+        // The port state after the command.
+        EXPECT_EQ(board.control(), ControlValue::Idle);
+        EXPECT_FALSE(board.voltageOn());
+        EXPECT_EQ(board.undefinedControlWrites(), 0u);
+        EXPECT_GT(port.total(), 0u);
+
+        std::string text = window.boxes.empty() ? "(none)" : oneLine(window.boxes.back().text);
+        if (command == Cmd::Calibration && result == Message::VoltageOn) {
+            text += " [0x04 until OK]";
+        }
+        if (command == Cmd::Read) {
+            // The file holds what the lines showed; say whether that is the ROM.
+            const std::vector<std::uint8_t> bytes = readFile(file);
+            EXPECT_EQ(bytes.size(), RomSize);
+            const bool same = bytes == std::vector<std::uint8_t>(pattern.begin(), pattern.end());
+            const bool faultChangesData =
+                fault == Fault::Absent || fault == Fault::StuckAtZero || fault == Fault::StuckAtOne;
+            EXPECT_EQ(same, !faultChangesData);
+            text += same ? " (file = ROM)" : " (file ≠ ROM)";
+        }
+        if (command == Cmd::Write) {
+            // One pulse per byte, or a single one when the timer never ends it.
+            const bool pulsed = fault != Fault::Absent;
+            const std::uint32_t pulses = !pulsed ? 0 : fault == Fault::DeadTimer ? 1 : RomSize;
+            EXPECT_EQ(board.pulses(), pulses);
+        }
+        if (command == Cmd::WriteEmulator) {
+            EXPECT_EQ(board.pulses(), 0u);
+            EXPECT_EQ(board.emulator == pattern, fault != Fault::Absent);
+        }
+        // Compare and Write never touch the file.
+        if (command == Cmd::Compare || command == Cmd::Write || command == Cmd::WriteEmulator) {
+            const std::vector<std::uint8_t> bytes = readFile(file);
+            EXPECT_EQ(bytes, std::vector<std::uint8_t>(pattern.begin(), pattern.end()));
+        }
+        return {text + " · 0x00"};
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(FaultMatrixTest, EveryCommandAgainstEveryBoardFault) {
+    std::vector<std::vector<CellResult>> matrix;
+    for (const Fault fault : AllFaults) {
+        std::vector<CellResult> row;
+        for (const Cmd command : AllCommands) {
+            row.push_back(runCell(command, fault));
+        }
+        matrix.push_back(row);
+    }
+
+    // Markdown, one row per fault; each cell is the last message and the control
+    // register after the command.
+    std::string table = "| Board fault |";
+    for (const Cmd command : AllCommands) {
+        table += std::string(" ") + commandName(command) + " |";
+    }
+    table += "\n|---|";
+    for (std::size_t i = 0; i < std::size(AllCommands); ++i) {
+        table += "---|";
+    }
+    table += "\n";
+    for (std::size_t f = 0; f < std::size(AllFaults); ++f) {
+        table += std::string("| ") + faultName(AllFaults[f]) + " |";
+        for (const CellResult& cell : matrix[f]) {
+            table += " " + cell.text + " |";
+        }
+        table += "\n";
+    }
+    std::cout << "\nFault matrix (last message · control register after the command):\n"
+              << table << std::flush;
+}
+
+// The calibration's voltage stays on only until the operator dismisses the message:
+// while it is up the board holds 0x04, afterwards 0x00, with every fault that lets
+// the timer answer.
+TEST_F(FaultMatrixTest, CalibrationHoldEndsWhenTheMessageIsDismissed) {
+    for (const Fault fault : AllFaults) {
+        SCOPED_TRACE(faultName(fault));
+        SimulatedBoard board;
+        applyFault(board, fault);
+        ScriptedWindow window;
+        bool voltageWhileShown = false;
+        window.answer = [&](const ShownBox& box) {
+            if (shows(box, Message::VoltageOn)) {
+                voltageWhileShown = board.voltageOn();
+            }
+            return box.kind == MessageKind::WarningQuestion ? AnswerYes : 1;
+        };
+        RomDevice device(board, fastClock);
+        CommandContext context{window, device};
+        ASSERT_TRUE(dispatchCommand(context, IDC_CALIBRATE, 0));
+        const bool timerAnswers = fault != Fault::Absent && fault != Fault::DeadTimer;
+        EXPECT_EQ(voltageWhileShown, timerAnswers);
+        EXPECT_EQ(board.control(), ControlValue::Idle);
+        EXPECT_FALSE(board.voltageOn());
+        // One pulse from the timer test, none from the hold.
+        EXPECT_EQ(board.pulses(), fault == Fault::Absent ? 0u : 1u);
+    }
+}
+
+} // namespace
+} // namespace rfprog::hardening
