@@ -6,53 +6,46 @@ namespace rfprog {
 
 namespace {
 
-const wchar_t* wide(const char16_t* name) {
-    return reinterpret_cast<const wchar_t*>(name);
+HANDLE openFile(const char16_t* name, DWORD access, DWORD sharing, DWORD disposition) {
+    return CreateFileW(reinterpret_cast<const wchar_t*>(name), access, sharing, nullptr,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool positionAt(HANDLE file, std::uint32_t fileOffset) {
-    return SetFilePointer(file, static_cast<LONG>(fileOffset), nullptr, FILE_BEGIN) !=
-           INVALID_SET_FILE_POINTER;
-}
-
-int transferResult(DWORD transferred, std::size_t count) {
+// Positions the open file at fileOffset, makes the one transfer and closes the file.
+// Only the count transferred decides; the call's own result is not consulted.
+template <typename Transfer>
+int transferBlock(HANDLE file, std::uint32_t fileOffset, std::size_t count, Transfer transfer) {
+    if (file == INVALID_HANDLE_VALUE) {
+        return ImageCannotOpen;
+    }
+    if (SetFilePointer(file, static_cast<LONG>(fileOffset), nullptr, FILE_BEGIN) ==
+        INVALID_SET_FILE_POINTER) {
+        CloseHandle(file);
+        return ImageCannotOpen;
+    }
+    DWORD transferred = 0;
+    transfer(file, static_cast<DWORD>(count), &transferred);
+    CloseHandle(file);
     return transferred == count ? ImageTransferred : ImageShortTransfer;
 }
 
 } // namespace
 
 int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset) {
-    HANDLE file = CreateFileW(wide(name), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return ImageCannotOpen;
-    }
-    if (!positionAt(file, fileOffset)) {
-        CloseHandle(file);
-        return ImageCannotOpen;
-    }
-    DWORD transferred = 0;
-    // Only the count decides; the call's own result is not consulted.
-    ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &transferred, nullptr);
-    CloseHandle(file);
-    return transferResult(transferred, buffer.size());
+    // Other programs may go on reading the file meanwhile.
+    return transferBlock(openFile(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), fileOffset,
+                         buffer.size(), [&](HANDLE file, DWORD count, DWORD* transferred) {
+                             ReadFile(file, buffer.data(), count, transferred, nullptr);
+                         });
 }
 
 int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset) {
-    HANDLE file = CreateFileW(wide(name), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return ImageCannotOpen;
-    }
-    if (!positionAt(file, fileOffset)) {
-        CloseHandle(file);
-        return ImageCannotOpen;
-    }
-    DWORD transferred = 0;
-    WriteFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &transferred, nullptr);
-    CloseHandle(file);
-    return transferResult(transferred, buffer.size());
+    // No sharing, and OPEN_ALWAYS never truncates: the rest of the file stays as it was.
+    return transferBlock(openFile(name, GENERIC_WRITE, 0, OPEN_ALWAYS), fileOffset, buffer.size(),
+                         [&](HANDLE file, DWORD count, DWORD* transferred) {
+                             WriteFile(file, buffer.data(), count, transferred, nullptr);
+                         });
 }
 
 } // namespace rfprog
