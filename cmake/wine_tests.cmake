@@ -5,11 +5,13 @@ set(RFPROG_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(RFPROG_WINE_ENVIRONMENT
     WINEPREFIX=${RFPROG_WINE_PREFIX}
     WINEDLLOVERRIDES=mscoree,mshtml=
-    WINEDEBUG=-all)
+    WINEDEBUG=-all
+    LANG=C.UTF-8) # Wine maps file names through the locale: Cyrillic needs UTF-8
 
 add_test(NAME wine_prefix
     COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/wine-prefix.sh ${RFPROG_WINE_PREFIX})
-set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 120
+    ENVIRONMENT "${RFPROG_WINE_ENVIRONMENT}")
 
 function(rfprog_wine_test name)
     set_tests_properties(${name} PROPERTIES
