@@ -4,7 +4,7 @@
 // lines 2 to 4 the texts of the file offset, ROM offset and length fields, as the
 // window's 8-bit read would hand them over.
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/native/scripted_window.h"
+#include "tests/native/fake_window.h"
 #include "ui/block_parameters.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -15,15 +15,15 @@
 
 using rfprog::BlockParameters;
 using rfprog::Message;
-using rfprog::hardening::ScriptedWindow;
-using rfprog::hardening::shows;
+using rfprog::test::FakeWindow;
+using rfprog::test::shows;
 
 namespace {
 
 constexpr std::array<int, 3> FieldIds = {IDC_FILE_OFFSET, IDC_ROM_OFFSET, IDC_LENGTH};
 
 void checkOneField(const std::string& text) {
-    ScriptedWindow window;
+    FakeWindow window;
     window.fields8[IDC_LENGTH] = text;
     const auto value = rfprog::parseHexField(window, IDC_LENGTH);
     const auto expected = rfprog::fuzz::referenceHexField(text);
@@ -31,9 +31,10 @@ void checkOneField(const std::string& text) {
     FUZZ_CHECK(window.fieldReads[IDC_LENGTH] == 1);
     if (value) {
         FUZZ_CHECK(*value <= 0xFFFFFF);
-        FUZZ_CHECK(window.boxes.empty());
+        FUZZ_CHECK(window.messages.empty());
     } else {
-        FUZZ_CHECK(window.boxes.size() == 1 && shows(window.boxes[0], Message::InvalidParameters));
+        FUZZ_CHECK(window.messages.size() == 1 &&
+                   shows(window.messages[0], Message::InvalidParameters));
     }
 }
 
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         texts[i] = std::string(lines[i + 1]);
     }
 
-    ScriptedWindow window;
+    FakeWindow window;
     if (extra) {
         window.checked.insert(IDC_EXTRA);
     }
@@ -59,12 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(block == expected);
 
     if (block) {
-        FUZZ_CHECK(window.boxes.empty());
+        FUZZ_CHECK(window.messages.empty());
         FUZZ_CHECK(block->length >= 1 && block->romOffset + block->length <= rfprog::RomSize);
         FUZZ_CHECK(block->fileOffset <= 0xFFFFFF);
     } else {
         // Exactly one message, the parameter one, whichever field failed first.
-        FUZZ_CHECK(window.boxes.size() == 1 && shows(window.boxes[0], Message::InvalidParameters));
+        FUZZ_CHECK(window.messages.size() == 1 &&
+                   shows(window.messages[0], Message::InvalidParameters));
     }
     // Unticked: no field is looked at. Ticked: in order, each once, none after a bad one.
     bool stopped = false;

@@ -23,7 +23,8 @@
 #include "sim/sim_settings.h"
 #include "sim/simulated_board.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/native/scripted_window.h"
+#include "tests/native/fake_window.h"
+#include "tests/native/recording_port.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
 #include "ui/program_state.h"
@@ -36,7 +37,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -49,12 +49,12 @@ namespace fs = std::filesystem;
 namespace rfprog::fuzz {
 namespace {
 
-using hardening::catalogueEntry;
-using hardening::CountingPort;
-using hardening::ScriptedWindow;
-using hardening::ShownBox;
-using hardening::shows;
 using sim::SimulatedBoard;
+using test::catalogueEntry;
+using test::FakeWindow;
+using test::RecordingPort;
+using test::ShownMessage;
+using test::shows;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr int MaxCommandsPerRun = 32;
@@ -251,7 +251,7 @@ bool boardShows(const SimulatedBoard& board, const BlockParameters& block,
     return true;
 }
 
-bool isPrompt(const ShownBox& box) {
+bool isPrompt(const ShownMessage& box) {
     return shows(box, Message::ConfirmWrite) || shows(box, Message::EmulatorToWrite) ||
            shows(box, Message::EmulatorToRead) || shows(box, Message::RemoveRom);
 }
@@ -281,21 +281,20 @@ constexpr std::uint32_t TableIds[] = {IDOK,     IDCANCEL,  IDC_CALIBRATE, IDC_WR
 
 struct Session {
     SimulatedBoard board;
-    ScriptedWindow window;
+    FakeWindow window;
     NameChoice name{Folder.u16string() + u"/a.bin", true};
-    std::deque<int> answers;
-    std::vector<int> given;                   // the answers handed out during a command
     std::vector<std::uint64_t> accessesAtBox; // port accesses done when each box came up
+    std::vector<std::uint8_t> controlAtBox;   // the control register while each box was up
     std::optional<Snapshot> folder;           // the folder as the last command left it
 };
 
 void checkCommand(Session& s, std::uint32_t wParam) {
     SimulatedBoard& board = s.board;
-    ScriptedWindow& window = s.window;
-    window.boxes.clear();
-    window.shownControls.clear();
-    s.given.clear();
+    FakeWindow& window = s.window;
+    window.messages.clear();
+    window.shown.clear();
     s.accessesAtBox.clear();
+    s.controlAtBox.clear();
     const Snapshot before = s.folder ? *s.folder : snapshot();
     const std::u16string fieldBefore = window.fields[IDC_FILENAME];
     const int endsBefore = window.endDialogCalls;
@@ -317,23 +316,16 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         !board.faults.absent && board.timerAnswersOnRead != SimulatedBoard::TimerNeverAnswers &&
         board.timerAnswersOnRead <= static_cast<std::uint32_t>(RomDevice::PulseTimerReads);
 
-    CountingPort port(board);
+    RecordingPort port(board);
     RomDevice device(port, coarseClock);
     CommandContext context{window, device};
-    window.control = [&board] { return controlByte(board.control()); };
-    window.answer = [&](const ShownBox&) {
-        s.accessesAtBox.push_back(port.total());
-        int answer = AnswerYes;
-        if (!s.answers.empty()) {
-            answer = s.answers.front();
-            s.answers.pop_front();
-        }
-        s.given.push_back(answer);
-        return answer;
+    window.onMessage = [&](const ShownMessage&) {
+        s.accessesAtBox.push_back(port.log.size());
+        s.controlAtBox.push_back(controlByte(board.control()));
     };
 
     const bool handled = dispatchCommand(context, wParam, 0x5A5A);
-    const auto& boxes = window.boxes;
+    const auto& boxes = window.messages;
 
     // The dispatcher acts on exact table entries only.
     const bool inTable =
@@ -343,7 +335,8 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     // Only catalogue texts, at most one result besides the prompts; prompts only from
     // their own commands.
     int results = 0;
-    for (const ShownBox& box : boxes) {
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const ShownMessage& box = boxes[i];
         FUZZ_CHECK(catalogueEntry(box) != nullptr);
         results += isPrompt(box) ? 0 : 1;
         if (shows(box, Message::ConfirmWrite) || shows(box, Message::EmulatorToWrite) ||
@@ -356,7 +349,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         // The voltage is on under a box only for the calibration's result.
         const bool calibrationResult =
             shows(box, Message::VoltageOn) || shows(box, Message::TimerError);
-        FUZZ_CHECK(box.controlWhenShown ==
+        FUZZ_CHECK(s.controlAtBox[i] ==
                    controlByte(calibrationResult ? ControlValue::Pulse : ControlValue::Idle));
     }
     FUZZ_CHECK(results <= 1);
@@ -383,7 +376,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     const bool refused = !expectedBlock;
     if (refused && (wParam == IDC_READ || wParam == IDC_COMPARE || wParam == IDC_WRITE)) {
         FUZZ_CHECK(boxes.size() == 1 && shows(boxes[0], Message::InvalidParameters));
-        FUZZ_CHECK(port.total() == 0);
+        FUZZ_CHECK(port.log.empty());
         return;
     }
     const BlockParameters block = expectedBlock.value_or(BlockParameters{});
@@ -395,14 +388,14 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     case IDCANCEL:
     case IDC_EXTRA:
         FUZZ_CHECK(boxes.empty());
-        FUZZ_CHECK(port.total() == 0);
+        FUZZ_CHECK(port.log.empty());
         if (wParam == IDC_EXTRA) {
-            FUZZ_CHECK(window.shownControls.size() == 6);
-            for (const auto& [id, visible] : window.shownControls) {
+            FUZZ_CHECK(window.shown.size() == 6);
+            for (const auto& [id, visible] : window.shown) {
                 FUZZ_CHECK(visible == window.sourceChecked);
             }
         } else {
-            FUZZ_CHECK(window.shownControls.empty());
+            FUZZ_CHECK(window.shown.empty());
         }
         break;
     case IDC_BLANK:
@@ -411,7 +404,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         break;
     case IDC_READ: {
         FUZZ_CHECK(boxes.size() == 1);
-        FUZZ_CHECK(port.total() > 0); // the ROM is read before the name is looked at
+        FUZZ_CHECK(!port.log.empty()); // the ROM is read before the name is looked at
         if (s.name.surelyWritable && name == s.name.text) {
             FUZZ_CHECK(shows(boxes[0], Message::FileWritten));
         }
@@ -451,7 +444,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         FUZZ_CHECK(boxes.size() == 1);
         if (!readableBlock(name, block)) {
             FUZZ_CHECK(shows(boxes[0], Message::FileReadError));
-            FUZZ_CHECK(port.total() == 0);
+            FUZZ_CHECK(port.log.empty());
         } else {
             const Bytes file = readFile(fs::path(*nativeName(name)));
             const bool same = boardShows(board, block, file.data() + block.fileOffset);
@@ -461,14 +454,14 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     case IDC_WRITE: {
         if (!readableBlock(name, block)) {
             FUZZ_CHECK(boxes.size() == 1 && shows(boxes[0], Message::FileReadError));
-            FUZZ_CHECK(port.total() == 0);
+            FUZZ_CHECK(port.log.empty());
             break;
         }
         FUZZ_CHECK(!boxes.empty() && shows(boxes[0], Message::ConfirmWrite));
         FUZZ_CHECK(s.accessesAtBox[0] == 0);
-        if (s.given[0] != AnswerYes) {
+        if (boxes[0].answer != AnswerYes) {
             FUZZ_CHECK(boxes.size() == 1);
-            FUZZ_CHECK(port.total() == 0);
+            FUZZ_CHECK(port.log.empty());
             break;
         }
         const Bytes file = readFile(fs::path(*nativeName(name)));
@@ -492,9 +485,9 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     case IDC_CALIBRATE:
         FUZZ_CHECK(!boxes.empty() && shows(boxes[0], Message::RemoveRom));
         FUZZ_CHECK(s.accessesAtBox[0] == 0);
-        if (s.given[0] != AnswerYes) {
+        if (boxes[0].answer != AnswerYes) {
             FUZZ_CHECK(boxes.size() == 1);
-            FUZZ_CHECK(port.total() == 0);
+            FUZZ_CHECK(port.log.empty());
             break;
         }
         FUZZ_CHECK(boxes.size() == 2);
@@ -604,7 +597,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 'A':
             for (const char c : rest) {
-                s.answers.push_back(answerCode(c));
+                s.window.answers.push_back(answerCode(c));
             }
             break;
         case 'B': {

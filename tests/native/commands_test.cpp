@@ -23,11 +23,6 @@ constexpr int No = 7;
 constexpr int Cancel = 2;
 const std::u16string Caption = u"Программатор";
 
-std::uint32_t FakeNow = 0;
-std::uint32_t fakeClock() {
-    return ++FakeNow;
-}
-
 std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
     std::vector<std::uint8_t> bytes(size);
     for (std::size_t i = 0; i < size; ++i) {
@@ -52,10 +47,9 @@ class CommandsTest : public ::testing::Test {
     void useFile(const fs::path& path) { window.fields[IDC_FILENAME] = path.u16string(); }
     void useBlock(const char* fileOffset, const char* romOffset, const char* length) {
         window.checked.insert(IDC_EXTRA);
-        window.fields[IDC_FILE_OFFSET] =
-            std::u16string(fileOffset, fileOffset + strlen(fileOffset));
-        window.fields[IDC_ROM_OFFSET] = std::u16string(romOffset, romOffset + strlen(romOffset));
-        window.fields[IDC_LENGTH] = std::u16string(length, length + strlen(length));
+        window.fields8[IDC_FILE_OFFSET] = fileOffset;
+        window.fields8[IDC_ROM_OFFSET] = romOffset;
+        window.fields8[IDC_LENGTH] = length;
     }
     static void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(path, std::ios::binary);
@@ -83,7 +77,7 @@ class CommandsTest : public ::testing::Test {
     fs::path folder;
     sim::SimulatedBoard board;
     RecordingPort port{board};
-    RomDevice device{port, fakeClock};
+    RomDevice device{port, fastClock};
     FakeWindow window;
     CommandContext context{window, device};
 };
@@ -106,7 +100,7 @@ TEST_F(CommandsTest, DispatchMatchesTheWholeWParam) {
 
 TEST_F(CommandsTest, BlankCheckAnswersWithItsMessages) {
     window.checked.insert(IDC_EXTRA); // the block parameters do not apply
-    window.fields[IDC_LENGTH] = u"junk";
+    window.fields8[IDC_LENGTH] = "junk";
     EXPECT_TRUE(run(IDC_BLANK));
     expectOnlyMessage(u"ПЗУ стёрто...", true, MessageKind::Info);
     EXPECT_EQ(port.count(Kind::DataRead), RomSize);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/dialog_window.h"
+#include "ui/messages.h"
 #include "ui/program_state.h"
 
 #include <algorithm>
@@ -21,25 +22,34 @@ struct ShownMessage {
     bool hasCaption;
     std::u16string caption;
     MessageKind kind;
+    int answer; // the button pressed
 };
+
+// The catalogue entry whose text, caption and kind the box shows; null for anything else.
+inline const MessageEntry* catalogueEntry(const ShownMessage& box) {
+    for (const MessageEntry& entry : MessageCatalogue) {
+        const bool captionMatches = entry.caption == nullptr
+                                        ? !box.hasCaption
+                                        : box.hasCaption && box.caption == entry.caption;
+        if (box.text == entry.text && captionMatches && box.kind == entry.kind) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+inline bool shows(const ShownMessage& box, Message id) {
+    const MessageEntry* entry = catalogueEntry(box);
+    return entry != nullptr && entry->id == id;
+}
 
 class FakeWindow final : public DialogWindow {
   public:
     std::size_t fieldText(int id, std::span<char16_t> buffer) override {
-        ++fieldReads[id];
-        const std::u16string& text = fields[id];
-        const std::size_t count = std::min(text.size(), buffer.size() - 1);
-        std::copy_n(text.begin(), count, buffer.begin());
-        buffer[count] = 0;
-        return count;
+        return copyField(id, fields[id], buffer);
     }
     std::size_t fieldText8(int id, std::span<char> buffer) override {
-        ++fieldReads[id];
-        const std::string& text = fields8.count(id) ? fields8[id] : narrow(fields[id]);
-        const std::size_t count = std::min(text.size(), buffer.size() - 1);
-        std::copy_n(text.begin(), count, buffer.begin());
-        buffer[count] = 0;
-        return count;
+        return copyField(id, fields8[id], buffer);
     }
     void setFieldText(int id, const char16_t* text) override { fields[id] = text; }
     bool isChecked(int id) override {
@@ -52,15 +62,16 @@ class FakeWindow final : public DialogWindow {
     }
     void showControl(int id, bool visible) override { shown.push_back({id, visible}); }
     int messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) override {
-        messages.push_back({text, caption != nullptr, caption ? caption : u"", kind});
+        int answer =
+            kind == MessageKind::Question || kind == MessageKind::WarningQuestion ? AnswerYes : 1;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        messages.push_back({text, caption != nullptr, caption ? caption : u"", kind, answer});
         if (onMessage) {
             onMessage(messages.back());
         }
-        if (answers.empty()) {
-            return kind == MessageKind::Question || kind == MessageKind::WarningQuestion ? 7 : 1;
-        }
-        const int answer = answers.front();
-        answers.pop_front();
         return answer;
     }
     bool browseForFile() override {
@@ -69,18 +80,19 @@ class FakeWindow final : public DialogWindow {
             return false;
         }
         std::fill(FileNameBuffer.begin(), FileNameBuffer.end(), u'\0');
-        std::copy(browseChoice->begin(), browseChoice->end(), FileNameBuffer.begin());
+        const std::size_t count = std::min(browseChoice->size(), FileNameBuffer.size() - 1);
+        std::copy_n(browseChoice->begin(), count, FileNameBuffer.begin());
         return true;
     }
     void endDialog() override { ++endDialogCalls; }
 
     // Set-up.
-    std::map<int, std::u16string> fields;
-    std::map<int, std::string> fields8; // 8-bit texts that differ from the UTF-16 ones
+    std::map<int, std::u16string> fields; // UTF-16 texts (the file name)
+    std::map<int, std::string> fields8;   // 8-bit texts (the hexadecimal fields)
     std::set<int> checked;
     bool sourceChecked = false;
-    std::deque<int> answers; // buttons the operator presses, in order
-    std::function<void(const ShownMessage&)> onMessage;
+    std::deque<int> answers; // buttons the operator presses, in order; then Yes and OK
+    std::function<void(const ShownMessage&)> onMessage; // called while each box is up
     std::optional<std::u16string> browseChoice;
 
     // Observation.
@@ -93,13 +105,14 @@ class FakeWindow final : public DialogWindow {
     int endDialogCalls = 0;
 
   private:
-    // Non-ASCII units become '?', as a single-byte code page would show them.
-    static std::string narrow(const std::u16string& text) {
-        std::string out;
-        for (char16_t c : text) {
-            out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-        }
-        return out;
+    // A control's text ends at its first zero; the copy is cut to the buffer.
+    template <typename Char>
+    std::size_t copyField(int id, const std::basic_string<Char>& text, std::span<Char> buffer) {
+        ++fieldReads[id];
+        const std::size_t count = std::min({text.find(Char{}), text.size(), buffer.size() - 1});
+        std::copy_n(text.begin(), count, buffer.begin());
+        buffer[count] = 0;
+        return count;
     }
 };
 

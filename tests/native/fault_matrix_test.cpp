@@ -2,7 +2,8 @@
 // the state the port is left in. The test prints the matrix for the reliability notes.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
-#include "tests/native/scripted_window.h"
+#include "tests/native/fake_window.h"
+#include "tests/native/recording_port.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -18,7 +19,7 @@
 
 namespace fs = std::filesystem;
 
-namespace rfprog::hardening {
+namespace rfprog::test {
 namespace {
 
 using sim::SimulatedBoard;
@@ -228,13 +229,16 @@ class FaultMatrixTest : public ::testing::Test {
             writeFile(file, pattern);
         }
 
-        ScriptedWindow window;
+        FakeWindow window;
         window.fields[IDC_FILENAME] = file.u16string();
         if (command == Cmd::WriteEmulator) {
             window.checked.insert(IDC_EMULATOR);
         }
-        window.control = [&board] { return controlByte(board.control()); };
-        CountingPort port(board);
+        std::vector<std::uint8_t> controlAtBox; // the control register while each box is up
+        window.onMessage = [&](const ShownMessage&) {
+            controlAtBox.push_back(controlByte(board.control()));
+        };
+        RecordingPort port(board);
         RomDevice device(port, fastClock);
         CommandContext context{window, device};
 
@@ -245,7 +249,7 @@ class FaultMatrixTest : public ::testing::Test {
         const Message result = expectedResult(command, fault);
         expected.push_back(result);
         std::vector<Message> shown;
-        for (const ShownBox& box : window.boxes) {
+        for (const ShownMessage& box : window.messages) {
             const MessageEntry* entry = catalogueEntry(box);
             EXPECT_NE(entry, nullptr) << "a box outside the catalogue: " << oneLine(box.text);
             if (entry != nullptr) {
@@ -256,20 +260,21 @@ class FaultMatrixTest : public ::testing::Test {
 
         // The programming voltage is up only under the calibration's last message.
         const std::uint8_t voltageHeld = controlByte(ControlValue::Pulse);
-        for (std::size_t i = 0; i < window.boxes.size(); ++i) {
+        for (std::size_t i = 0; i < window.messages.size(); ++i) {
             const bool calibrationResult = command == Cmd::Calibration && i == 1;
-            EXPECT_EQ(window.boxes[i].controlWhenShown,
+            EXPECT_EQ(controlAtBox[i],
                       calibrationResult ? voltageHeld : controlByte(ControlValue::Idle))
-                << "box " << i << ": " << oneLine(window.boxes[i].text);
+                << "box " << i << ": " << oneLine(window.messages[i].text);
         }
 
         // The port state after the command.
         EXPECT_EQ(board.control(), ControlValue::Idle);
         EXPECT_FALSE(board.voltageOn());
         EXPECT_EQ(board.undefinedControlWrites(), 0u);
-        EXPECT_GT(port.total(), 0u);
+        EXPECT_GT(port.log.size(), 0u);
 
-        std::string text = window.boxes.empty() ? "(none)" : oneLine(window.boxes.back().text);
+        std::string text =
+            window.messages.empty() ? "(none)" : oneLine(window.messages.back().text);
         if (command == Cmd::Calibration && result == Message::VoltageOn) {
             text += " [0x04 until OK]";
         }
@@ -344,13 +349,12 @@ TEST_F(FaultMatrixTest, CalibrationHoldEndsWhenTheMessageIsDismissed) {
         SCOPED_TRACE(faultName(fault));
         SimulatedBoard board;
         applyFault(board, fault);
-        ScriptedWindow window;
+        FakeWindow window;
         bool voltageWhileShown = false;
-        window.answer = [&](const ShownBox& box) {
+        window.onMessage = [&](const ShownMessage& box) { // answered Yes, then OK
             if (shows(box, Message::VoltageOn)) {
                 voltageWhileShown = board.voltageOn();
             }
-            return box.kind == MessageKind::WarningQuestion ? AnswerYes : 1;
         };
         RomDevice device(board, fastClock);
         CommandContext context{window, device};
@@ -365,4 +369,4 @@ TEST_F(FaultMatrixTest, CalibrationHoldEndsWhenTheMessageIsDismissed) {
 }
 
 } // namespace
-} // namespace rfprog::hardening
+} // namespace rfprog::test

@@ -4,7 +4,8 @@
 // leaves every file as it was.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
-#include "tests/native/scripted_window.h"
+#include "tests/native/fake_window.h"
+#include "tests/native/recording_port.h"
 #include "ui/block_parameters.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
@@ -29,7 +30,7 @@
 
 namespace fs = std::filesystem;
 
-namespace rfprog::hardening {
+namespace rfprog::test {
 namespace {
 
 using sim::SimulatedBoard;
@@ -80,7 +81,7 @@ std::string hex(std::uint32_t value) {
 }
 
 struct Outcome {
-    std::vector<ShownBox> boxes;
+    std::vector<ShownMessage> boxes;
     std::uint64_t portAccesses = 0;
     bool only(Message id) const { return boxes.size() == 1 && shows(boxes[0], id); }
 };
@@ -106,7 +107,7 @@ class FileFaultsTest : public ::testing::Test {
     Outcome run(std::uint32_t command, const std::u16string& name,
                 const std::optional<BlockParameters>& block = std::nullopt,
                 int writeAnswer = AnswerYes) {
-        ScriptedWindow window;
+        FakeWindow window;
         window.fields[IDC_FILENAME] = name;
         if (block) {
             window.checked.insert(IDC_EXTRA);
@@ -114,16 +115,13 @@ class FileFaultsTest : public ::testing::Test {
             window.fields8[IDC_ROM_OFFSET] = hex(block->romOffset);
             window.fields8[IDC_LENGTH] = hex(block->length);
         }
-        window.answer = [writeAnswer](const ShownBox& box) {
-            return box.kind == MessageKind::Question ? writeAnswer : 1;
-        };
-        window.control = [this] { return controlByte(board_.control()); };
-        CountingPort port(board_);
+        window.answers = {writeAnswer}; // the write's question, when shown, comes first
+        RecordingPort port(board_);
         RomDevice device(port, fastClock);
         CommandContext context{window, device};
         EXPECT_TRUE(dispatchCommand(context, command, 0));
         EXPECT_EQ(board_.control(), ControlValue::Idle);
-        return {window.boxes, port.total()};
+        return {window.messages, port.log.size()};
     }
 
     Bytes romBytes(std::uint32_t offset, std::uint32_t length) const {
@@ -444,7 +442,7 @@ TEST_F(FileFaultsTest, FailedCommandsLeaveEveryFileByteIdentical) {
             break;
         }
         case 4: {
-            ScriptedWindow window;
+            FakeWindow window;
             window.fields[IDC_FILENAME] = target.u16string();
             window.checked.insert(IDC_EXTRA);
             const std::string bad[] = {"", " 1", "1h", "0x10", "-1", "abc", "1000000", "0"};
@@ -452,12 +450,12 @@ TEST_F(FileFaultsTest, FailedCommandsLeaveEveryFileByteIdentical) {
             window.fields8[IDC_ROM_OFFSET] = hex(romOffset);
             window.fields8[IDC_LENGTH] =
                 below(2) == 0 ? bad[below(8)] : hex(RomSize - romOffset + 1);
-            CountingPort port(board_);
+            RecordingPort port(board_);
             RomDevice device(port, fastClock);
             CommandContext context{window, device};
             const std::uint32_t commands[] = {IDC_READ, IDC_COMPARE, IDC_WRITE};
             EXPECT_TRUE(dispatchCommand(context, commands[below(3)], 0));
-            outcome = {window.boxes, port.total()};
+            outcome = {window.messages, port.log.size()};
             EXPECT_EQ(outcome.portAccesses, 0u);
             expected = Message::InvalidParameters;
             break;
@@ -495,4 +493,4 @@ TEST_F(FileFaultsTest, FailedCommandsLeaveEveryFileByteIdentical) {
 }
 
 } // namespace
-} // namespace rfprog::hardening
+} // namespace rfprog::test
