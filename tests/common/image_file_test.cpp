@@ -1,6 +1,7 @@
 // Image-file blocks: the same suite runs natively (POSIX files) and under Wine
 // (Windows file services).
 #include "image/image_file.h"
+#include "tests/common/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 namespace fs = std::filesystem;
 using rfprog::readImageBlock;
 using rfprog::writeImageBlock;
+using rfprog::test::readFile;
+using rfprog::test::writeFile;
 
 namespace {
 
@@ -40,17 +43,6 @@ class ImageFileTest : public ::testing::Test {
             bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) ^ (i >> 8));
         }
         return bytes;
-    }
-
-    static void writeFile(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(p, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-
-    static std::vector<std::uint8_t> readFile(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     fs::path folder_;

@@ -22,6 +22,7 @@
 #include "image/image_file.h"
 #include "sim/sim_settings.h"
 #include "sim/simulated_board.h"
+#include "tests/common/test_files.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
@@ -56,6 +57,8 @@ using test::RecordingPort;
 using test::ShownMessage;
 using test::shows;
 using Bytes = std::vector<std::uint8_t>;
+using rfprog::test::readFile;
+using rfprog::test::writeFile;
 
 constexpr int MaxCommandsPerRun = 32;
 constexpr std::uint32_t MaxFileSize = 0x20000;
@@ -76,20 +79,6 @@ Bytes pattern(std::size_t size, unsigned seed) {
         state = state * 1103515245u + 12345u;
         byte = static_cast<std::uint8_t>(state >> 16);
     }
-    return bytes;
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // The command table and the command flows on a scripted window, the simulated
 // board and real temporary files.
 #include "sim/simulated_board.h"
+#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
 #include "ui/commands.h"
@@ -50,15 +51,6 @@ class CommandsTest : public ::testing::Test {
         window.fields8[IDC_FILE_OFFSET] = fileOffset;
         window.fields8[IDC_ROM_OFFSET] = romOffset;
         window.fields8[IDC_LENGTH] = length;
-    }
-    static void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::vector<std::uint8_t> readFile(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     void fillRom(unsigned seed) {
         const auto bytes = pattern(RomSize, seed);

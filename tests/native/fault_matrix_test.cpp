@@ -2,6 +2,7 @@
 // the state the port is left in. The test prints the matrix for the reliability notes.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
+#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
 #include "ui/commands.h"
@@ -160,20 +161,6 @@ sim::RomImage patternImage() {
         image[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
     }
     return image;
-}
-
-std::vector<std::uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    std::vector<std::uint8_t> bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-void writeFile(const fs::path& path, const sim::RomImage& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string oneLine(std::u16string_view text) {

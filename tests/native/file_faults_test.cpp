@@ -4,6 +4,7 @@
 // leaves every file as it was.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
+#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
 #include "ui/block_parameters.h"
@@ -35,20 +36,6 @@ namespace {
 
 using sim::SimulatedBoard;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
-}
-
-void writeFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 Bytes pattern(std::size_t size, unsigned seed) {
     Bytes bytes(size);
