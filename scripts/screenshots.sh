@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates the screenshots of the operator guide, docs/images/*.png, from the
 # real rfprog.exe under Wine on the simulated board (the build's bin/inpout32.dll).
-# It starts its own Xvfb on a free display from :94 up, makes its own Wine prefix
+# It starts its own Xvfb on a free display, makes its own Wine prefix
 # with a Russian locale (so the system's buttons read "Да", "Нет", "ОК" as on a
 # Russian Windows) and Wine's own fonts, drives the window with a tiny Win32
 # helper built here, and crops each picture to the window or message box.
@@ -11,7 +11,7 @@
 # Needs: wine, xvfb, imagemagick, fonts-wine, locales, and the MinGW-w64 C
 # compiler (i686-w64-mingw32-gcc).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/common.sh"
 build=$(cd "${1:-$root/build/windows}" && pwd)
 images="$root/docs/images"
 for file in "$build/bin/rfprog.exe" "$build/bin/inpout32.dll"; do
@@ -23,15 +23,9 @@ if ! ls /usr/share/wine/fonts/*.ttf >/dev/null 2>&1; then
 fi
 
 work=$(mktemp -d)
-xvfb=""
+export WINEPREFIX="$work/prefix"
 cleanup() {
-    if [ -d "$work/prefix" ]; then
-        WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
-    fi
-    if [ -n "$xvfb" ]; then
-        kill "$xvfb" 2>/dev/null || true
-        wait "$xvfb" 2>/dev/null || true
-    fi
+    stop_private_services
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,19 +37,8 @@ localedef -i ru_RU -f UTF-8 "$work/locale/ru_RU.UTF-8" >/dev/null 2>&1 ||
     { echo "screenshots: localedef could not make ru_RU.UTF-8 (apt-get install locales)" >&2; exit 1; }
 export LOCPATH="$work/locale" LANG=ru_RU.UTF-8
 
-n=94
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do
-    n=$((n + 1))
-done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$n"
-for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-done
+start_xvfb
 
-export WINEPREFIX="$work/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 sh "$root/scripts/wine-prefix.sh" "$WINEPREFIX" >/dev/null
 cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 
