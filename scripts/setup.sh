@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ python3 googletest libgtest-dev libbenchmark-dev clang
+    cmake make g++ python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
     wine wine32:i386 fonts-wine locales xvfb x11-utils imagemagick
 )
