@@ -3,6 +3,8 @@
 
 #include "ui/dialog_window.h"
 
+#include <iterator>
+
 namespace rfprog {
 
 enum class Message {
@@ -61,6 +63,18 @@ inline constexpr MessageEntry MessageCatalogue[] = {
 constexpr const MessageEntry& messageEntry(Message id) {
     return MessageCatalogue[static_cast<int>(id)];
 }
+
+// messageEntry looks texts up by position: the catalogue must stay in Message order.
+constexpr bool catalogueInMessageOrder() {
+    for (int i = 0; i < static_cast<int>(std::size(MessageCatalogue)); ++i) {
+        if (static_cast<int>(MessageCatalogue[i].id) != i) {
+            return false;
+        }
+    }
+    return static_cast<int>(std::size(MessageCatalogue)) ==
+           static_cast<int>(Message::InvalidParameters) + 1;
+}
+static_assert(catalogueInMessageOrder());
 
 // Shows a catalogue message owned by the main window; returns the button pressed.
 inline int showMessage(DialogWindow& window, Message id) {
