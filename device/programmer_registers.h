@@ -7,9 +7,20 @@
 
 namespace rfprog {
 
-inline constexpr std::uint16_t DataRegister = 0x378;    // byte to program or load; ROM byte at 0xAA
-inline constexpr std::uint16_t StatusRegister = 0x379;  // bit 7: pulse timer has run out
-inline constexpr std::uint16_t ControlRegister = 0x37A; // write only, one of ControlValue
+// A parallel port's three registers lie at its base address + 0, 1 and 2.
+inline constexpr std::uint16_t DataOffset = 0;
+inline constexpr std::uint16_t StatusOffset = 1;
+inline constexpr std::uint16_t ControlOffset = 2;
+
+// The usual bases of the first three parallel ports; the board is on the first.
+inline constexpr std::uint16_t Lpt1Base = 0x378;
+inline constexpr std::uint16_t Lpt2Base = 0x278;
+inline constexpr std::uint16_t Lpt3Base = 0x3BC;
+
+inline constexpr std::uint16_t DataRegister = Lpt1Base + DataOffset; // byte to program or load;
+                                                                     // ROM byte at 0xAA
+inline constexpr std::uint16_t StatusRegister = Lpt1Base + StatusOffset; // bit 7: pulse timer over
+inline constexpr std::uint16_t ControlRegister = Lpt1Base + ControlOffset; // write only
 
 inline constexpr std::uint8_t PulseOverMask = 0x80; // status bit 7
 

@@ -7,6 +7,7 @@
 //                        or "never" for a dead timer
 //   RFPROG_SIM_FAULTS    comma-separated: absent, unprogrammable, stuck0=HH, stuck1=HH
 //   RFPROG_SIM_TRACE     trace file: one line per access, "W 37A 00" or "R 378 FF"
+#include "device/port_trace_line.h"
 #include "sim/sim_settings.h"
 #include "sim/simulated_board.h"
 
@@ -84,22 +85,14 @@ void start() {
     }
 }
 
-void traceAccess(char direction, int port, int value) {
+void traceAccess(rfprog::PortAccess access, int port, std::uint8_t value) {
     if (Port.trace == INVALID_HANDLE_VALUE) {
         return;
     }
-    constexpr char Hex[] = "0123456789ABCDEF";
-    const char line[] = {direction,
-                         ' ',
-                         Hex[(port >> 8) & 0xF],
-                         Hex[(port >> 4) & 0xF],
-                         Hex[port & 0xF],
-                         ' ',
-                         Hex[(value >> 4) & 0xF],
-                         Hex[value & 0xF],
-                         '\n'};
+    const rfprog::PortTraceLine line(access, static_cast<std::uint16_t>(port), value);
     DWORD written = 0;
-    WriteFile(Port.trace, line, sizeof line, &written, nullptr);
+    WriteFile(Port.trace, line.text().data(), static_cast<DWORD>(line.text().size()), &written,
+              nullptr);
 }
 
 void saveChanges() {
@@ -118,7 +111,7 @@ extern "C" __declspec(dllexport) void __stdcall Out32(int port, int value) {
         start();
     }
     const auto written = static_cast<std::uint8_t>(value);
-    traceAccess('W', port, written);
+    traceAccess(rfprog::PortAccess::Write, port, written);
     if (port == rfprog::ControlRegister) {
         Port.board.writeControl(static_cast<rfprog::ControlValue>(written));
         saveChanges();
@@ -137,6 +130,6 @@ extern "C" __declspec(dllexport) int __stdcall Inp32(int port) {
     } else if (port == rfprog::StatusRegister) {
         value = Port.board.readStatus();
     }
-    traceAccess('R', port, value);
+    traceAccess(rfprog::PortAccess::Read, port, value);
     return value;
 }

@@ -18,6 +18,10 @@ bool applyFault(BoardFaults& faults, std::string_view word) {
         faults.absent = true;
         return true;
     }
+    if (word == "nodriver") {
+        faults.noDriver = true;
+        return true;
+    }
     if (word == "unprogrammable") {
         faults.unprogrammable = true;
         return true;
@@ -33,19 +37,32 @@ bool applyFault(BoardFaults& faults, std::string_view word) {
 
 } // namespace
 
-bool applySettings(SimulatedBoard& board, std::string_view timer, std::string_view faults) {
-    bool understood = true;
+bool applyTimerSetting(SimulatedBoard& board, std::string_view timer) {
     if (timer == "never") {
         board.timerAnswersOnRead = SimulatedBoard::TimerNeverAnswers;
-    } else if (!timer.empty()) {
-        understood = parseNumber(timer, board.timerAnswersOnRead, 10) && understood;
+        return true;
     }
+    std::uint32_t read = 0;
+    if (timer.empty() || !parseNumber(timer, read, 10)) {
+        return timer.empty();
+    }
+    board.timerAnswersOnRead = read;
+    return true;
+}
+
+bool applyFaultsSetting(SimulatedBoard& board, std::string_view faults) {
+    bool understood = true;
     while (!faults.empty()) {
         const std::size_t comma = faults.find(',');
         understood = applyFault(board.faults, faults.substr(0, comma)) && understood;
         faults = comma == std::string_view::npos ? std::string_view() : faults.substr(comma + 1);
     }
     return understood;
+}
+
+bool applySettings(SimulatedBoard& board, std::string_view timer, std::string_view faults) {
+    const bool timerUnderstood = applyTimerSetting(board, timer);
+    return applyFaultsSetting(board, faults) && timerUnderstood;
 }
 
 } // namespace rfprog::sim

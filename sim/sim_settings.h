@@ -7,9 +7,22 @@
 
 namespace rfprog::sim {
 
+// The environment variables that configure the simulated board, wherever it runs.
+inline constexpr const char* RomVariable = "RFPROG_SIM_ROM";
+inline constexpr const char* EmulatorVariable = "RFPROG_SIM_EMULATOR";
+inline constexpr const char* TimerVariable = "RFPROG_SIM_TIMER";
+inline constexpr const char* FaultsVariable = "RFPROG_SIM_FAULTS";
+inline constexpr const char* TraceVariable = "RFPROG_SIM_TRACE";
+
 // timer: "" (default 1), "never", or the decimal status read that sees bit 7.
-// faults: comma-separated "absent", "unprogrammable", "stuck0=HH", "stuck1=HH".
-// Returns false (and leaves the rest applied) when a word is not understood.
+// Returns false, changing nothing, when the text is not one of these.
+bool applyTimerSetting(SimulatedBoard& board, std::string_view timer);
+
+// faults: comma-separated "absent", "unprogrammable", "nodriver", "stuck0=HH",
+// "stuck1=HH". Returns false (and leaves the rest applied) when a word is not understood.
+bool applyFaultsSetting(SimulatedBoard& board, std::string_view faults);
+
+// Both of the above; false when either text is not understood.
 bool applySettings(SimulatedBoard& board, std::string_view timer, std::string_view faults);
 
 } // namespace rfprog::sim

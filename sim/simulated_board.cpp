@@ -31,6 +31,9 @@ bool SimulatedBoard::voltageOn() const {
 }
 
 void SimulatedBoard::writeControl(ControlValue value) {
+    if (faults.noDriver) {
+        return;
+    }
     const ControlValue previous = control_;
     control_ = value;
     if (!isDefined(value)) {
@@ -63,10 +66,16 @@ void SimulatedBoard::writeControl(ControlValue value) {
 }
 
 void SimulatedBoard::writeData(std::uint8_t value) {
+    if (faults.noDriver) {
+        return;
+    }
     dataLatch_ = value;
 }
 
 std::uint8_t SimulatedBoard::readData() {
+    if (faults.noDriver) {
+        return 0;
+    }
     if (faults.absent) {
         return 0xFF;
     }
@@ -80,6 +89,9 @@ std::uint8_t SimulatedBoard::readData() {
 }
 
 std::uint8_t SimulatedBoard::readStatus() {
+    if (faults.noDriver) {
+        return 0;
+    }
     if (faults.absent) {
         return static_cast<std::uint8_t>(~PulseOverMask);
     }

@@ -18,6 +18,8 @@ struct BoardFaults {
     std::uint8_t stuckAtZero = 0; // ROM data bits that always read 0
     std::uint8_t stuckAtOne = 0;  // ROM data bits that always read 1
     bool unprogrammable = false;  // pulses leave the ROM as it was
+    bool noDriver = false;        // the port library's driver is not open: writes go nowhere,
+                                  // every read returns 0
 };
 
 class SimulatedBoard final : public ProgrammerPort {
