@@ -41,6 +41,11 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${RFPROG_VERSION_HEADE
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/version.rc PROPERTIES
     OBJECT_DEPENDS ${RFPROG_VERSION_HEADER})
 
+# The packages and the release checks are the shipped 32-bit program's.
+if(NOT RFPROG_WINDOWS_BITS EQUAL 32)
+    return()
+endif()
+
 # The packages.
 set(RFPROG_RELEASE_NAME rfprog-${rfprog_VERSION})
 set(RFPROG_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${RFPROG_RELEASE_NAME}-win32.zip)
@@ -113,6 +118,8 @@ add_test(NAME release_package_contents
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/check-package.sh ${CMAKE_COMMAND} ${CMAKE_SOURCE_DIR}
             ${RFPROG_RELEASE_NAME} ${RFPROG_PACKAGE_ZIP} ${RFPROG_SIM_PACKAGE_ZIP}
             $<TARGET_FILE:rfprog> $<TARGET_FILE:inpout32_sim>)
+set_tests_properties(release_version_resource release_xp_imports release_package_build
+    release_package_contents PROPERTIES LABELS static)
 set_tests_properties(release_version_resource release_xp_imports PROPERTIES TIMEOUT 30)
 set_tests_properties(release_package_build PROPERTIES FIXTURES_SETUP release_package TIMEOUT 300)
 set_tests_properties(release_package_contents PROPERTIES

@@ -1,13 +1,22 @@
-# Shared by the run and test scripts: a private X display and the Wine settings.
+# Shared by the run and test scripts: the build folders, a private X display, and
+# the Wine settings (scripts/wine-env.sh).
 # shellcheck shell=bash
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 windows_build="$root/build/windows"
-export WINEPREFIX="$windows_build/wineprefix"
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
+windows64_build="$root/build/windows-x64"
+source "$root/scripts/wine-env.sh"
+wine_environment "$windows_build/wineprefix" 32
 
 started_xvfb=""
+started_prefixes=()
+
+# Reports a failed step and what to do, then ends the script.
+fail_step() {
+    echo "FAILED: $1" >&2
+    echo "What to do: $2" >&2
+    exit 1
+}
 
 # Starts Xvfb on the first free display number and exports DISPLAY.
 start_xvfb() {
@@ -27,11 +36,19 @@ start_xvfb() {
     return 1
 }
 
-# Stops what this script started: its Xvfb and the wineserver of its own prefix.
+# Remembers a Wine prefix whose wineserver this script started, to stop it at the end.
+uses_prefix() {
+    started_prefixes+=("$1")
+}
+
+# Stops what this script started: its Xvfb and the wineservers of its own prefixes.
 stop_private_services() {
-    if [ -d "$WINEPREFIX" ]; then
-        wineserver -k >/dev/null 2>&1 || true
-    fi
+    local prefix
+    for prefix in "${started_prefixes[@]}"; do
+        if [ -d "$prefix" ]; then
+            WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+        fi
+    done
     if [ -n "$started_xvfb" ]; then
         kill "$started_xvfb" 2>/dev/null || true
         wait "$started_xvfb" 2>/dev/null || true

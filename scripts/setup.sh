@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and testing rfprog needs on Debian/Ubuntu, and only
-# what is missing: compilers, GoogleTest, the MinGW-w64 cross compiler, Wine
-# with its 32-bit part, and a virtual X server.
+# what is missing: compilers, GoogleTest, the MinGW-w64 cross compilers (32- and
+# 64-bit), Wine with its 32- and 64-bit parts, and a virtual X server.
 set -euo pipefail
 
 packages=(
     cmake make g++ python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
-    g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
-    wine wine32:i386 fonts-wine locales xvfb x11-utils imagemagick
+    g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+    mingw-w64-tools wine wine32:i386 wine64 fonts-wine locales xvfb x11-utils imagemagick
 )
 
 sudo=""
@@ -30,6 +30,14 @@ echo "setup: installing ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if ! $sudo apt-get update -qq; then
+    echo "setup: FAILED: apt-get update. Check the network and /etc/apt/sources.list, then run again." >&2
+    exit 1
+fi
+if ! DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/rfprog-setup.log 2>&1; then
+    tail -n 20 /tmp/rfprog-setup.log >&2
+    echo "setup: FAILED: apt-get install ${missing[*]} (full log: /tmp/rfprog-setup.log)." >&2
+    echo "setup: install those packages by hand, then run again." >&2
+    exit 1
+fi
 echo "setup: done"

@@ -1,33 +1,55 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite, the same suite under
-# the sanitizers, short fuzzing runs, and the Win32 build's tests under Wine in a
-# private virtual display.
+# the sanitizers, short fuzzing runs, and the Windows builds' tests. The Wine suites
+# run on the 64-bit build everywhere, and on the shipped 32-bit build where the host
+# runs 32-bit programs; the shipped exe's static checks run everywhere.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
 
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" || fail_step "installing the build and test packages" \
+    "run scripts/setup.sh on its own and read apt-get's message"
 
 stage() { printf '\n=== %s\n' "$*"; }
 
 stage "native build and tests"
-cmake --preset native >/dev/null
-cmake --build --preset native
-ctest --preset native
+cmake --preset native >/dev/null || fail_step "configuring the native build" "read CMake's message above"
+cmake --build --preset native || fail_step "the native build" "fix the compiler errors above"
+ctest --preset native || fail_step "the native tests" "see the failing tests above"
 
 stage "sanitizer build and tests"
-cmake --preset asan >/dev/null
-cmake --build --preset asan
-ctest --preset asan
+cmake --preset asan >/dev/null || fail_step "configuring the sanitizer build" "read CMake's message above"
+cmake --build --preset asan || fail_step "the sanitizer build" "fix the compiler errors above"
+ctest --preset asan || fail_step "the tests under the sanitizers" "see the sanitizer report above"
 
 if [ -x "$root/scripts/fuzz.sh" ]; then
     stage "fuzzing, ${RFPROG_FUZZ_SECONDS:-30} s per target"
-    "$root/scripts/fuzz.sh" "${RFPROG_FUZZ_SECONDS:-30}"
+    "$root/scripts/fuzz.sh" "${RFPROG_FUZZ_SECONDS:-30}" ||
+        fail_step "fuzzing" "the crash input is in build/fuzz/artifacts; see the report above"
 fi
 
-stage "Win32 build and tests under Wine"
-cmake --preset windows >/dev/null
-cmake --build --preset windows
+stage "Windows builds: 32-bit (shipped) and 64-bit"
+cmake --preset windows >/dev/null || fail_step "configuring the 32-bit Windows build" "read CMake's message above"
+cmake --build --preset windows || fail_step "the 32-bit Windows build" "fix the compiler errors above"
+cmake --preset windows-x64 >/dev/null || fail_step "configuring the 64-bit Windows build" "read CMake's message above"
+cmake --build --preset windows-x64 || fail_step "the 64-bit Windows build" "fix the compiler errors above"
+
+stage "the shipped 32-bit exe: imports, size, XP imports, version, packages"
+ctest --preset windows -L static || fail_step "the static checks of rfprog.exe" "see the failing checks above"
+
 trap stop_private_services EXIT
-start_xvfb
-ctest --preset windows
+start_xvfb || fail_step "starting the virtual display (Xvfb)" "check that xvfb is installed"
+
+stage "Wine suites of the 64-bit build"
+uses_prefix "$windows64_build/wineprefix"
+ctest --preset windows-x64 -L wine || fail_step "the Wine suites of the 64-bit build" "see the failing tests above"
+ran="64-bit build"
+if host_runs_32bit; then
+    stage "Wine suites of the 32-bit build"
+    uses_prefix "$windows_build/wineprefix"
+    ctest --preset windows -L wine || fail_step "the Wine suites of the 32-bit build" "see the failing tests above"
+    ran="$ran and 32-bit build; none skipped"
+else
+    ran="$ran; 32-bit build skipped: this host does not run 32-bit programs (/usr/lib/wine/wine fails)"
+fi
+printf '\nWine suites ran on the %s\n' "$ran"
