@@ -2,6 +2,11 @@
 
 namespace rfprog {
 
+bool RomDevice::proceed(std::size_t bytesDone, std::size_t bytesTotal) {
+    return observer_ == nullptr || observer_->byteDone(static_cast<std::uint32_t>(bytesDone),
+                                                       static_cast<std::uint32_t>(bytesTotal));
+}
+
 void RomDevice::resetAddress() {
     port_.writeControl(ControlValue::Reset);
     port_.writeControl(ControlValue::ResetClock);
@@ -27,20 +32,26 @@ std::uint8_t RomDevice::readRomByte() {
 void RomDevice::readRomBlock(std::span<std::uint8_t> buffer, std::uint32_t romOffset) {
     resetAddress();
     advanceAddress(romOffset);
-    for (std::uint8_t& byte : buffer) {
-        byte = readRomByte();
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        buffer[i] = readRomByte();
         advanceAddress(1);
+        if (!proceed(i + 1, buffer.size())) {
+            return;
+        }
     }
 }
 
 int RomDevice::verifyRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset) {
     resetAddress();
     advanceAddress(romOffset);
-    for (const std::uint8_t expected : buffer) {
-        if (readRomByte() != expected) {
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        if (readRomByte() != buffer[i]) {
             return -1; // no step after the differing byte
         }
         advanceAddress(1);
+        if (!proceed(i + 1, buffer.size())) {
+            return -1; // stopped: the block was not compared to its end
+        }
     }
     return 0;
 }
@@ -53,6 +64,9 @@ int RomDevice::blankCheck() {
             return value + 1; // 1 to 255, never 0
         }
         advanceAddress(1);
+        if (!proceed(address + 1, RomSize)) {
+            return -1; // stopped: not known to be erased
+        }
     }
     return 0;
 }
@@ -76,14 +90,17 @@ void RomDevice::programRomBlock(std::span<const std::uint8_t> buffer, std::uint3
     advanceAddress(romOffset);
     port_.writeControl(ControlValue::Prelude);
     port_.writeControl(ControlValue::VoltageOn);
-    for (const std::uint8_t byte : buffer) {
-        port_.writeData(byte);
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        port_.writeData(buffer[i]);
         port_.writeControl(ControlValue::Pulse);
         if (!waitForPulseEnd()) {
             break; // a silent timer must not leave the voltage on; verification reports it
         }
         port_.writeControl(ControlValue::VoltageClock);
         port_.writeControl(ControlValue::VoltageOn);
+        if (!proceed(i + 1, buffer.size())) {
+            break; // stopped: the voltage goes off as on a silent timer
+        }
     }
     port_.writeControl(ControlValue::Idle);
 }
@@ -91,13 +108,16 @@ void RomDevice::programRomBlock(std::span<const std::uint8_t> buffer, std::uint3
 void RomDevice::loadEmulatorBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset) {
     resetAddress();
     advanceAddress(romOffset);
-    for (const std::uint8_t byte : buffer) {
-        port_.writeData(byte);
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        port_.writeData(buffer[i]);
         port_.writeControl(ControlValue::Prelude);
         port_.writeControl(ControlValue::EmulatorStrobe);
         port_.writeControl(ControlValue::Prelude);
         port_.writeControl(ControlValue::Idle);
         advanceAddress(1);
+        if (!proceed(i + 1, buffer.size())) {
+            return;
+        }
     }
 }
 

@@ -10,6 +10,19 @@
 
 namespace rfprog {
 
+// Told after each byte of a block operation; answering false stops the operation there,
+// between two bytes. Observers add no port access, so the traffic stays that of the board.
+class ByteObserver {
+  public:
+    virtual bool byteDone(std::uint32_t bytesDone, std::uint32_t bytesTotal) = 0;
+
+  protected:
+    ByteObserver() = default;
+    ByteObserver(const ByteObserver&) = default;
+    ByteObserver& operator=(const ByteObserver&) = default;
+    ~ByteObserver() = default;
+};
+
 class RomDevice {
   public:
     explicit RomDevice(ProgrammerPort& port, MillisecondClock clock = monotonicMilliseconds)
@@ -35,6 +48,9 @@ class RomDevice {
     void holdProgrammingVoltage();
     void switchOff();
 
+    // Progress and interruption for block operations; none by default.
+    void setObserver(ByteObserver* observer) { observer_ = observer; }
+
     static constexpr int PulseTimerReads = 20000;
     // A pulse whose timer has not answered by then is abandoned with the voltage off.
     static constexpr std::uint32_t PulseTimeoutMs = 1000;
@@ -43,9 +59,11 @@ class RomDevice {
 
   private:
     bool waitForPulseEnd();
+    bool proceed(std::size_t bytesDone, std::size_t bytesTotal);
 
     ProgrammerPort& port_;
     MillisecondClock clock_;
+    ByteObserver* observer_ = nullptr;
 };
 
 } // namespace rfprog
