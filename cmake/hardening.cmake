@@ -33,6 +33,8 @@ endif()
 target_sources(native_tests PRIVATE
     tests/native/fault_matrix_test.cpp
     tests/native/file_faults_test.cpp)
+# The fault matrix checks the README's copy of its table.
+target_compile_definitions(native_tests PRIVATE RFPROG_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
 # The benchmark measures RomDevice as a release build would run it, so it compiles its
 # own optimised copy of the device sources; it is not one of the tests.

@@ -12,6 +12,10 @@ class Inpout32Port final : public ProgrammerPort {
     void writeData(std::uint8_t value) override;
     std::uint8_t readData() override;
     std::uint8_t readStatus() override;
+
+    // False when the loaded port library says that its driver did not open; then reads
+    // give 0 and writes go nowhere. Editions without that check are taken as open.
+    static bool driverOpen();
 };
 
 } // namespace rfprog

@@ -6,15 +6,22 @@
 # Russian Windows) and Wine's own fonts, drives the window with a tiny Win32
 # helper built here, and crops each picture to the window or message box.
 #
-#   scripts/screenshots.sh [BUILD_DIR]     (default: build/windows, built already)
+#   scripts/screenshots.sh [BUILD_DIR]     (default: build/windows, built already;
+#                                           build/windows-x64 where 32-bit programs
+#                                           cannot run)
 #
 # Needs: wine, xvfb, imagemagick, fonts-wine, locales, and the MinGW-w64 C
-# compiler (i686-w64-mingw32-gcc).
+# compiler of the build's architecture.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 build=$(cd "${1:-$root/build/windows}" && pwd)
 images="$root/docs/images"
-for file in "$build/bin/rfprog.exe" "$build/bin/inpout32.dll"; do
+if [ -f "$build/bin/inpoutx64.dll" ]; then
+    bits=64 port_library=inpoutx64.dll compiler=x86_64-w64-mingw32-gcc
+else
+    bits=32 port_library=inpout32.dll compiler=i686-w64-mingw32-gcc
+fi
+for file in "$build/bin/rfprog.exe" "$build/bin/$port_library"; do
     [ -f "$file" ] || { echo "screenshots: $file is missing; build the windows preset first" >&2; exit 1; }
 done
 if ! ls /usr/share/wine/fonts/*.ttf >/dev/null 2>&1; then
@@ -23,7 +30,8 @@ if ! ls /usr/share/wine/fonts/*.ttf >/dev/null 2>&1; then
 fi
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
+wine_environment "$work/prefix" "$bits"
+uses_prefix "$WINEPREFIX"
 cleanup() {
     stop_private_services
     rm -rf "$work"
@@ -39,7 +47,7 @@ export LOCPATH="$work/locale" LANG=ru_RU.UTF-8
 
 start_xvfb
 
-sh "$root/scripts/wine-prefix.sh" "$WINEPREFIX" >/dev/null
+sh "$root/scripts/wine-prefix.sh" "$WINEPREFIX" "$bits" >/dev/null
 cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 
 # The helper: finds the main window by its controls and the message box that it
@@ -50,11 +58,13 @@ cat >"$work/shot.c" <<'EOF'
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "ui/resource_ids.h"
+
 static HWND found;
 
 static BOOL CALLBACK findMain(HWND window, LPARAM unused) {
     (void)unused;
-    if (GetDlgItem(window, 1009) && GetDlgItem(window, 1017) && IsWindowVisible(window)) {
+    if (GetDlgItem(window, IDC_BLANK) && GetDlgItem(window, IDC_EMULATOR) && IsWindowVisible(window)) {
         found = window;
         return FALSE;
     }
@@ -120,8 +130,12 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
 }
 EOF
-i686-w64-mingw32-gcc -municode -O2 -s -o "$work/shot.exe" "$work/shot.c"
-shot() { wine "$work/shot.exe" "$@"; }
+"$compiler" -municode -O2 -s -I "$root" -o "$work/shot.exe" "$work/shot.c"
+shot() { "$wine_loader" "$work/shot.exe" "$@"; }
+
+# The controls and buttons by the program's own names.
+eval "$(sed -n 's/^#define \(ID[A-Z_]*\) \([0-9][0-9]*\)$/\1=\2/p' "$root/ui/resource_ids.h")"
+IDOK=1 IDCANCEL=2 IDYES=6
 
 # capture NAME GEOMETRY: the screen, cropped to the window.
 capture() {
@@ -135,36 +149,36 @@ head -c 2048 /dev/urandom >"$WINEPREFIX/drive_c/ROM/monitor.bin"
 
 mkdir -p "$images"
 rm -f "$images"/*.png
-(cd "$work" && wine "$build/bin/rfprog.exe") &
+(cd "$work" && exec "$wine_loader" "$build/bin/rfprog.exe") &
 program=$!
 
-shot text 1001 'C:\ROM\monitor.bin'
+shot text "$IDC_FILENAME" 'C:\ROM\monitor.bin'
 capture main-window "$(shot rect)"
 
-shot click 1005 # "Писать"
+shot click "$IDC_WRITE" # "Писать"
 capture message-write-confirm "$(shot box)"
-shot answer 6
+shot answer "$IDYES"
 capture message-write-done "$(shot box)"
-shot answer 1
+shot answer "$IDOK"
 
-shot click 1003 # "Калибровка"
+shot click "$IDC_CALIBRATE" # "Калибровка"
 capture message-calibration-confirm "$(shot box)"
-shot answer 6
+shot answer "$IDYES"
 capture message-calibration-voltage "$(shot box)"
-shot answer 1
+shot answer "$IDOK"
 
-shot text 1001 'C:\ROM\missing.bin'
-shot click 1008 # "Сравнить" with a file that does not exist
+shot text "$IDC_FILENAME" 'C:\ROM\missing.bin'
+shot click "$IDC_COMPARE" # "Сравнить" with a file that does not exist
 capture message-file-error "$(shot box)"
-shot answer 1
+shot answer "$IDOK"
 
-shot text 1001 'C:\ROM\image4k.bin'
-shot tick 1007 # "Дополнительные параметры"
-shot text 1010 800
-shot text 1012 0
-shot text 1014 800
+shot text "$IDC_FILENAME" 'C:\ROM\image4k.bin'
+shot tick "$IDC_EXTRA" # "Дополнительные параметры"
+shot text "$IDC_FILE_OFFSET" 800
+shot text "$IDC_ROM_OFFSET" 0
+shot text "$IDC_LENGTH" 800
 capture extra-parameters "$(shot rect)"
 
-shot click 2 # "Выход"
+shot click "$IDCANCEL" # "Выход"
 wait "$program"
 echo "screenshots: done"

@@ -13,6 +13,7 @@ inline constexpr const char* EmulatorVariable = "RFPROG_SIM_EMULATOR";
 inline constexpr const char* TimerVariable = "RFPROG_SIM_TIMER";
 inline constexpr const char* FaultsVariable = "RFPROG_SIM_FAULTS";
 inline constexpr const char* TraceVariable = "RFPROG_SIM_TRACE";
+inline constexpr const char* WindowReportVariable = "RFPROG_SIM_WINDOW";
 
 // timer: "" (default 1), "never", or the decimal status read that sees bit 7.
 // Returns false, changing nothing, when the text is not one of these.

@@ -49,40 +49,40 @@ bool loadFileBlock(DialogWindow& window, const BlockParameters& block) {
 
 } // namespace
 
-bool dispatchCommand(CommandContext& context, std::uint32_t wParam, std::intptr_t lParam) {
+bool dispatchCommand(CommandContext& context, int commandId) {
     for (const CommandEntry& entry : CommandTable) {
-        if (entry.wParam == wParam) {
-            entry.run(context, lParam);
+        if (entry.id == commandId) {
+            entry.run(context);
             return true;
         }
     }
     return false;
 }
 
-void browseForImageFile(CommandContext& context, std::intptr_t) {
+void browseForImageFile(CommandContext& context) {
     context.window.fieldText(IDC_FILENAME, FileNameBuffer);
-    if (context.window.browseForFile()) {
+    if (context.window.browseForFile(FileNameBuffer)) {
         context.window.setFieldText(IDC_FILENAME, FileNameBuffer.data());
     }
 }
 
-void closeWindow(CommandContext& context, std::intptr_t) {
+void closeWindow(CommandContext& context) {
     context.window.endDialog();
 }
 
-void toggleBlockParameters(CommandContext& context, std::intptr_t lParam) {
-    const bool visible = context.window.isSourceChecked(lParam);
+void toggleBlockParameters(CommandContext& context) {
+    const bool visible = context.window.isCommandSourceChecked();
     for (const int id : BlockParameterControls) {
         context.window.showControl(id, visible);
     }
 }
 
-void blankCheckCommand(CommandContext& context, std::intptr_t) {
+void blankCheckCommand(CommandContext& context) {
     const int result = context.device.blankCheck();
     showMessage(context.window, result == 0 ? Message::RomErased : Message::RomNotErased);
 }
 
-void readCommand(CommandContext& context, std::intptr_t) {
+void readCommand(CommandContext& context) {
     const auto block = parseBlockParameters(context.window);
     if (!block) {
         return;
@@ -97,7 +97,7 @@ void readCommand(CommandContext& context, std::intptr_t) {
                 result == ImageTransferred ? Message::FileWritten : Message::FileWriteError);
 }
 
-void compareCommand(CommandContext& context, std::intptr_t) {
+void compareCommand(CommandContext& context) {
     const auto block = parseBlockParameters(context.window);
     if (!block || !loadFileBlock(context.window, *block)) {
         return;
@@ -106,12 +106,12 @@ void compareCommand(CommandContext& context, std::intptr_t) {
     showMessage(context.window, result == 0 ? Message::DataMatch : Message::CompareError);
 }
 
-void writeCommand(CommandContext& context, std::intptr_t) {
+void writeCommand(CommandContext& context) {
     const auto block = parseBlockParameters(context.window);
     if (!block || !loadFileBlock(context.window, *block)) {
         return;
     }
-    if (showMessage(context.window, Message::ConfirmWrite) != AnswerYes) {
+    if (showMessage(context.window, Message::ConfirmWrite) != Answer::Yes) {
         return;
     }
     // The emulator box is looked at only after the operator has said Yes.
@@ -126,13 +126,14 @@ void writeCommand(CommandContext& context, std::intptr_t) {
     showMessage(context.window, result == 0 ? Message::WriteDone : Message::WriteError);
 }
 
-void calibrateCommand(CommandContext& context, std::intptr_t) {
-    if (showMessage(context.window, Message::RemoveRom) != AnswerYes) {
+void calibrateCommand(CommandContext& context) {
+    if (showMessage(context.window, Message::RemoveRom) != Answer::Yes) {
         return;
     }
     if (context.device.testPulseTimer() == 0) {
-        showMessage(context.window, Message::TimerError);
+        // A failed test is no measurement: the voltage goes off before the operator reads why.
         context.device.switchOff();
+        showMessage(context.window, Message::TimerError);
         return;
     }
     context.device.holdProgrammingVoltage();

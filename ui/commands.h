@@ -14,28 +14,28 @@ struct CommandContext {
     RomDevice& device;
 };
 
-using Command = void (*)(CommandContext& context, std::intptr_t lParam);
+using Command = void (*)(CommandContext& context);
 
 struct CommandEntry {
-    std::uint32_t wParam;
+    int id; // the control that sends the command
     Command run;
 };
 
 // Longest file name a device command accepts; a longer one would be cut to another file.
 inline constexpr std::size_t MaxCommandFileName = 259;
 
-// Looks the whole 32-bit wParam up in the command table and runs the command; false
-// when nothing matched (so notifications with a non-zero code never act).
-bool dispatchCommand(CommandContext& context, std::uint32_t wParam, std::intptr_t lParam);
+// Looks the command id up in the command table and runs the command; false when nothing
+// matched. The window passes only clicks, Enter and Esc (no other notification).
+bool dispatchCommand(CommandContext& context, int commandId);
 
 // The window-only and device commands, reachable through the table.
-void browseForImageFile(CommandContext& context, std::intptr_t lParam);
-void closeWindow(CommandContext& context, std::intptr_t lParam);
-void toggleBlockParameters(CommandContext& context, std::intptr_t lParam);
-void blankCheckCommand(CommandContext& context, std::intptr_t lParam);
-void readCommand(CommandContext& context, std::intptr_t lParam);
-void compareCommand(CommandContext& context, std::intptr_t lParam);
-void writeCommand(CommandContext& context, std::intptr_t lParam);
-void calibrateCommand(CommandContext& context, std::intptr_t lParam);
+void browseForImageFile(CommandContext& context);
+void closeWindow(CommandContext& context);
+void toggleBlockParameters(CommandContext& context);
+void blankCheckCommand(CommandContext& context);
+void readCommand(CommandContext& context);
+void compareCommand(CommandContext& context);
+void writeCommand(CommandContext& context);
+void calibrateCommand(CommandContext& context);
 
 } // namespace rfprog

@@ -8,16 +8,22 @@
 
 namespace rfprog {
 
-// Message-box kinds, by their style value.
-enum class MessageKind : std::uint32_t {
-    Info = 0x000,            // OK, no icon
-    Error = 0x010,           // OK, error icon
-    Warning = 0x030,         // OK, warning icon
-    Question = 0x104,        // Yes/No, no icon, No is the default
-    WarningQuestion = 0x134, // Yes/No, warning icon, No is the default
+// Message-box kinds; the window turns each into its buttons, icon and default button.
+enum class MessageKind {
+    Info,            // OK, no icon
+    Error,           // OK, error icon
+    Warning,         // OK, warning icon
+    Question,        // Yes/No, no icon, No is the default
+    WarningQuestion, // Yes/No, warning icon, No is the default
 };
 
-inline constexpr int AnswerYes = 6; // IDYES
+// The button that ended a message box; a question proceeds only on Yes.
+enum class Answer {
+    Ok,
+    Yes,
+    No,
+    Other, // the box was closed some other way
+};
 
 class DialogWindow {
   public:
@@ -27,14 +33,14 @@ class DialogWindow {
     virtual std::size_t fieldText8(int id, std::span<char> buffer) = 0;
     virtual void setFieldText(int id, const char16_t* text) = 0;
     virtual bool isChecked(int id) = 0;
-    // Check state asked of the control whose handle came with a command.
-    virtual bool isSourceChecked(std::intptr_t controlHandle) = 0;
+    // Check state asked of the control that sent the command being run.
+    virtual bool isCommandSourceChecked() = 0;
     virtual void showControl(int id, bool visible) = 0;
     // caption may be null: the system's default title shows. Returns the button pressed.
-    virtual int messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) = 0;
-    // The open-file dialog on the program's open-file record; true when a file was chosen,
-    // its full path then stands in FileNameBuffer.
-    virtual bool browseForFile() = 0;
+    virtual Answer messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) = 0;
+    // The open-file dialog, starting from the name in fileName; true when a file was chosen,
+    // its full path then stands in fileName (zero-terminated).
+    virtual bool browseForFile(std::span<char16_t> fileName) = 0;
     virtual void endDialog() = 0;
 
   protected:

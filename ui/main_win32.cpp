@@ -2,6 +2,7 @@
 #include "device/inpout32_port.h"
 #include "device/rom_device.h"
 #include "ui/commands.h"
+#include "ui/messages.h"
 #include "ui/resource_ids.h"
 #include "ui/win32_dialog_window.h"
 
@@ -23,12 +24,16 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE; // the focus goes to the file-name field
     }
     case WM_COMMAND: {
+        // Only clicks, Enter and Esc act: their notification code, the high word, is 0.
+        // The whole wParam decides, so no other notification of a control runs a command.
+        if (wParam > 0xFFFF) {
+            return FALSE;
+        }
         rfprog::Inpout32Port port;
         rfprog::RomDevice device(port);
-        rfprog::Win32DialogWindow window(dialog);
+        rfprog::Win32DialogWindow window(dialog, reinterpret_cast<HWND>(lParam));
         rfprog::CommandContext context{window, device};
-        return rfprog::dispatchCommand(context, static_cast<std::uint32_t>(wParam), lParam) ? TRUE
-                                                                                            : FALSE;
+        return rfprog::dispatchCommand(context, static_cast<int>(wParam)) ? TRUE : FALSE;
     }
     default:
         return FALSE;
@@ -42,6 +47,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // The board starts idle, with the programming voltage off, before any window.
         rfprog::Inpout32Port port;
         rfprog::RomDevice(port).switchOff();
+    }
+    if (!rfprog::Inpout32Port::driverOpen()) {
+        // Without its driver the port reads 0 and every command would report success on
+        // nothing: say what to do, and open no window.
+        rfprog::Win32DialogWindow noWindow(nullptr);
+        rfprog::showMessage(noWindow, rfprog::Message::DriverNotOpen);
+        ExitProcess(0);
     }
     Instance = GetModuleHandleW(nullptr);
     rfprog::Win32DialogWindow::setInstance(Instance);

@@ -24,6 +24,7 @@ enum class Message {
     VoltageOn,
     TimerError,
     InvalidParameters,
+    DriverNotOpen,
 };
 
 struct MessageEntry {
@@ -58,6 +59,10 @@ inline constexpr MessageEntry MessageCatalogue[] = {
     {Message::TimerError, u"Ошибка работы таймера!", ProgramCaption, MessageKind::Error},
     {Message::InvalidParameters, u"Недопустимые дополнительные параметры!", nullptr,
      MessageKind::Error},
+    // At start-up, before the window: the port library's driver is not loaded.
+    {Message::DriverNotOpen,
+     u"Драйвер порта не загружен.\r\nЗапустите программу один раз от имени администратора.",
+     ProgramCaption, MessageKind::Error},
 };
 
 constexpr const MessageEntry& messageEntry(Message id) {
@@ -72,12 +77,12 @@ constexpr bool catalogueInMessageOrder() {
         }
     }
     return static_cast<int>(std::size(MessageCatalogue)) ==
-           static_cast<int>(Message::InvalidParameters) + 1;
+           static_cast<int>(Message::DriverNotOpen) + 1;
 }
 static_assert(catalogueInMessageOrder());
 
 // Shows a catalogue message owned by the main window; returns the button pressed.
-inline int showMessage(DialogWindow& window, Message id) {
+inline Answer showMessage(DialogWindow& window, Message id) {
     const MessageEntry& entry = messageEntry(id);
     return window.messageBox(entry.text, entry.caption, entry.kind);
 }

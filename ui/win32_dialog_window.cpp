@@ -22,7 +22,7 @@ OPENFILENAMEW OpenFileRecord = {
     nullptr,
     0,
     0,
-    reinterpret_cast<wchar_t*>(FileNameBuffer.data()),
+    reinterpret_cast<wchar_t*>(FileNameBuffer.data()), // the buffer every browse passes
     FileNameBufferSize,
     nullptr,
     0,
@@ -39,6 +39,30 @@ OPENFILENAMEW OpenFileRecord = {
     0,
     0,
 };
+
+// The message-box style of each kind, in MessageKind order.
+constexpr UINT MessageStyles[] = {
+    MB_OK,                                     // Info
+    MB_OK | MB_ICONERROR,                      // Error
+    MB_OK | MB_ICONWARNING,                    // Warning
+    MB_YESNO | MB_DEFBUTTON2,                  // Question
+    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, // WarningQuestion
+};
+static_assert(MessageStyles[static_cast<int>(MessageKind::Question)] == 0x104);
+static_assert(MessageStyles[static_cast<int>(MessageKind::WarningQuestion)] == 0x134);
+
+Answer answerOf(int button) {
+    switch (button) {
+    case IDOK:
+        return Answer::Ok;
+    case IDYES:
+        return Answer::Yes;
+    case IDNO:
+        return Answer::No;
+    default:
+        return Answer::Other;
+    }
+}
 
 } // namespace
 
@@ -67,20 +91,23 @@ bool Win32DialogWindow::isChecked(int id) {
     return IsDlgButtonChecked(dialog_, id) != 0;
 }
 
-bool Win32DialogWindow::isSourceChecked(std::intptr_t controlHandle) {
-    return SendMessageW(reinterpret_cast<HWND>(controlHandle), BM_GETCHECK, 0, 0) != 0;
+bool Win32DialogWindow::isCommandSourceChecked() {
+    return SendMessageW(source_, BM_GETCHECK, 0, 0) != 0;
 }
 
 void Win32DialogWindow::showControl(int id, bool visible) {
     ShowWindow(GetDlgItem(dialog_, id), visible ? SW_SHOW : SW_HIDE);
 }
 
-int Win32DialogWindow::messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) {
-    return MessageBoxW(dialog_, wide(text), caption == nullptr ? nullptr : wide(caption),
-                       static_cast<UINT>(kind));
+Answer Win32DialogWindow::messageBox(const char16_t* text, const char16_t* caption,
+                                     MessageKind kind) {
+    return answerOf(MessageBoxW(dialog_, wide(text), caption == nullptr ? nullptr : wide(caption),
+                                MessageStyles[static_cast<int>(kind)]));
 }
 
-bool Win32DialogWindow::browseForFile() {
+bool Win32DialogWindow::browseForFile(std::span<char16_t> fileName) {
+    OpenFileRecord.lpstrFile = reinterpret_cast<wchar_t*>(fileName.data());
+    OpenFileRecord.nMaxFile = static_cast<DWORD>(fileName.size());
     return GetOpenFileNameW(&OpenFileRecord) != 0;
 }
 

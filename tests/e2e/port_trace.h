@@ -53,7 +53,7 @@ class PortTrace {
     std::vector<PortAccess> accesses_;
 };
 
-// Expected port traffic, built from the primitives of Parts 1.1 to 1.3.
+// Expected port traffic, built from the board primitives: reset, step, read, pulse.
 class Traffic {
   public:
     Traffic& control(std::uint8_t value);

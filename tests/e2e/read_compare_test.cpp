@@ -222,7 +222,32 @@ TEST(BlockParameters, RefusedBlockShowsOneMessageAndMakesNoPortAccess) {
     EXPECT_FALSE(fileExists(program.path(L"out.bin")));
 }
 
-// --- File names longer than a command takes (Parts 3.3, 3.4: limit 260 units) --------------
+// The field is read whole up to six digits: seven characters are refused, not cut to six
+// (which would take "0000800" as 80h).
+TEST(BlockParameters, SevenCharacterFieldIsRefusedNotCut) {
+    RfprogProcess program;
+    ASSERT_TRUE(program.start());
+    ASSERT_TRUE(program.setText(IdFileName, L"out.bin"));
+    ASSERT_TRUE(program.setCheck(IdExtra, true));
+    ASSERT_TRUE(program.setText(IdLength, L"0000800"));
+    const auto refused = commandToMessage(program, IdRead);
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_TRUE(isMessage(
+        *refused, errorBox(L"Недопустимые дополнительные параметры!", systemDefaultCaption()),
+        program.dialog()));
+    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
+    ASSERT_TRUE(program.answer(*refused, IDOK));
+    EXPECT_FALSE(fileExists(program.path(L"out.bin")));
+
+    ASSERT_TRUE(program.setText(IdLength, L"000080")); // six characters: 80h bytes
+    const auto done = commandToMessage(program, IdRead);
+    ASSERT_TRUE(done.has_value());
+    EXPECT_EQ(utf8(done->text), "Данные успешно записаны в файл!");
+    EXPECT_EQ(readFileBytes(program.path(L"out.bin")).size(), 0x80u);
+    dismissAndClose(program, *done);
+}
+
+// --- File names longer than a command takes (limit 260 units) ------------------------------
 
 // A relative name whose first 259 characters are themselves a usable file name: four
 // folders of 50 characters and a file name, so that a program that cut the name to

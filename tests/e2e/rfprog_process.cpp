@@ -317,6 +317,7 @@ bool RfprogProcess::launch(const SimSettings& settings) {
         variables.push_back(L"RFPROG_SIM_FAULTS=" + widen(settings.faults));
     }
     variables.push_back(L"RFPROG_SIM_TRACE=" + tracePath());
+    variables.insert(variables.end(), settings.more.begin(), settings.more.end());
     std::vector<wchar_t> environment = environmentBlock(variables);
 
     const std::wstring program = moduleFolder() + L"\\rfprog.exe";

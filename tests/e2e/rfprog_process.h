@@ -12,6 +12,7 @@
 
 #include "tests/e2e/message_box_icon.h"
 #include "tests/e2e/port_trace.h"
+#include "ui/resource_ids.h"
 
 #include <windows.h>
 
@@ -37,24 +38,24 @@ inline constexpr std::size_t RomSize = 2048;
 inline constexpr const wchar_t* MainCaption = L"Программатор ПЗУ 573РФ2/573РФ5";
 inline constexpr const wchar_t* ProgramCaption = L"Программатор";
 
-// Control identifiers of the main dialog.
+// Control identifiers of the main dialog, from the program's own definitions.
 enum ControlId : int {
-    IdOk = 1,
-    IdCancel = 2,
-    IdFileName = 1001,
-    IdCalibrate = 1003,
-    IdWrite = 1005,
-    IdRead = 1006,
-    IdExtra = 1007,
-    IdCompare = 1008,
-    IdBlank = 1009,
-    IdFileOffset = 1010,
-    IdFileOffsetLabel = 1011,
-    IdRomOffset = 1012,
-    IdRomOffsetLabel = 1013,
-    IdLength = 1014,
-    IdLengthLabel = 1016,
-    IdEmulator = 1017,
+    IdOk = IDOK,
+    IdCancel = IDCANCEL,
+    IdFileName = IDC_FILENAME,
+    IdCalibrate = IDC_CALIBRATE,
+    IdWrite = IDC_WRITE,
+    IdRead = IDC_READ,
+    IdExtra = IDC_EXTRA,
+    IdCompare = IDC_COMPARE,
+    IdBlank = IDC_BLANK,
+    IdFileOffset = IDC_FILE_OFFSET,
+    IdFileOffsetLabel = IDC_FILE_OFFSET_LABEL,
+    IdRomOffset = IDC_ROM_OFFSET,
+    IdRomOffsetLabel = IDC_ROM_OFFSET_LABEL,
+    IdLength = IDC_LENGTH,
+    IdLengthLabel = IDC_LENGTH_LABEL,
+    IdEmulator = IDC_EMULATOR,
 };
 
 // Settings of the simulated board (sim/inpout32_sim.cpp), put into the program's
@@ -65,6 +66,7 @@ struct SimSettings {
     std::string timer;                // RFPROG_SIM_TIMER: "" (default), "never", or N
     std::string faults;               // RFPROG_SIM_FAULTS
     std::wstring romPathOverride;     // RFPROG_SIM_ROM instead of rom.bin (rom is then ignored)
+    std::vector<std::wstring> more;   // further NAME=value settings, as given
 };
 
 struct MessageBoxInfo {

@@ -311,7 +311,7 @@ TEST(MainWindow, ExtraParametersShowAndHideTheGroupKeepingTheTexts) {
     EXPECT_TRUE(program.closeAndWait());
 }
 
-// --- Closing (Parts 3.1, 3.5) ---------------------------------------------------------
+// --- Closing -------------------------------------------------------------------------
 
 void expectExitCodeZero(RfprogProcess& program) {
     const auto code = program.waitExit();

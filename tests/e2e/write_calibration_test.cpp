@@ -257,7 +257,7 @@ TEST(Calibration, WorkingTimerHoldsTheVoltageUntilOk) {
     EXPECT_EQ(program.trace().size(), held.size() + 1);
 }
 
-TEST(Calibration, DeadTimerFailsAfter20000StatusReads) {
+TEST(Calibration, DeadTimerSwitchesOffBeforeItsErrorShows) {
     SimSettings settings;
     settings.timer = "never";
     RfprogProcess program;
@@ -269,20 +269,22 @@ TEST(Calibration, DeadTimerFailsAfter20000StatusReads) {
     const auto failure = program.waitMessageBox();
     ASSERT_TRUE(failure.has_value());
     EXPECT_TRUE(isMessage(*failure, errorBox(TimerError), program.dialog()));
+    // 20 000 status reads, then the voltage goes off while the error is still up.
     Traffic tested = startupTraffic();
     tested.append(timerPrelude());
     for (int i = 0; i < 20000; ++i) {
         tested.readStatus(StatusIdle);
     }
+    tested.control(0x00);
     const PortTrace whileUp = program.trace();
     EXPECT_EQ(whileUp.count('R', StatusPort), 20000u);
     EXPECT_TRUE(sameTraffic(whileUp.accesses(), tested.accesses()));
+    EXPECT_EQ(whileUp.lastControl(), 0x00);
 
+    // Dismissing it writes nothing more.
     ASSERT_TRUE(program.answer(*failure, IDOK));
-    const PortTrace after = traceOfSize(program, tested.size() + 1);
-    EXPECT_TRUE(sameTraffic(after.accesses(), Traffic(tested).control(0x00).accesses()));
-    EXPECT_EQ(after.lastControl(), 0x00);
     EXPECT_TRUE(program.closeAndWait());
+    EXPECT_EQ(program.trace().size(), tested.size());
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 // messages shown and every byte of every file in the folder.
 //
 // Input: one action per line; unknown lines are ignored, so every input is valid.
-//   C<n>      dispatch WM_COMMAND with wParam n (decimal, or hex after 0x); at most 32 a run
+//   C<n>      dispatch the command id n (decimal, or hex after 0x); at most 32 a run
 //   X0 / X1   "Дополнительные параметры" unticked / ticked
 //   E0 / E1   "Эмулятор ПЗУ" unticked / ticked
 //   K0 / K1   check state reported for the control that sent the command
@@ -13,7 +13,7 @@
 //             '_'; bytes that are not UTF-8 become unpaired surrogates); "N@259" and
 //             "N@260" give names of exactly that many characters; "N!" an empty field
 //   O<t>      the file the browse dialog picks (as for N); "O" alone: the dialog is cancelled
-//   A<chars>  operator answers, in order: y Yes, n No, o OK, c Cancel, 0 nothing, other: code
+//   A<chars>  operator answers, in order: y Yes, n No, o OK, anything else: closed otherwise
 //   B<timer>;<faults>  board settings as the simulated port library takes them
 //   P         emulator plugged in or out
 //   R<seed> / M<seed>  ROM / emulator contents from a seed (erased when empty)
@@ -313,7 +313,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         s.controlAtBox.push_back(controlByte(board.control()));
     };
 
-    const bool handled = dispatchCommand(context, wParam, 0x5A5A);
+    const bool handled = dispatchCommand(context, static_cast<int>(wParam));
     const auto& boxes = window.messages;
 
     // The dispatcher acts on exact table entries only.
@@ -335,11 +335,10 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         if (shows(box, Message::RemoveRom)) {
             FUZZ_CHECK(wParam == IDC_CALIBRATE);
         }
-        // The voltage is on under a box only for the calibration's result.
-        const bool calibrationResult =
-            shows(box, Message::VoltageOn) || shows(box, Message::TimerError);
-        FUZZ_CHECK(s.controlAtBox[i] ==
-                   controlByte(calibrationResult ? ControlValue::Pulse : ControlValue::Idle));
+        // The voltage is on under a box only for the calibration's voltage message.
+        FUZZ_CHECK(
+            s.controlAtBox[i] ==
+            controlByte(shows(box, Message::VoltageOn) ? ControlValue::Pulse : ControlValue::Idle));
     }
     FUZZ_CHECK(results <= 1);
 
@@ -448,7 +447,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         }
         FUZZ_CHECK(!boxes.empty() && shows(boxes[0], Message::ConfirmWrite));
         FUZZ_CHECK(s.accessesAtBox[0] == 0);
-        if (boxes[0].answer != AnswerYes) {
+        if (boxes[0].answer != Answer::Yes) {
             FUZZ_CHECK(boxes.size() == 1);
             FUZZ_CHECK(port.log.empty());
             break;
@@ -474,7 +473,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     case IDC_CALIBRATE:
         FUZZ_CHECK(!boxes.empty() && shows(boxes[0], Message::RemoveRom));
         FUZZ_CHECK(s.accessesAtBox[0] == 0);
-        if (boxes[0].answer != AnswerYes) {
+        if (boxes[0].answer != Answer::Yes) {
             FUZZ_CHECK(boxes.size() == 1);
             FUZZ_CHECK(port.log.empty());
             break;
@@ -487,20 +486,16 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     }
 }
 
-int answerCode(char c) {
+Answer answerCode(char c) {
     switch (c) {
     case 'y':
-        return AnswerYes;
+        return Answer::Yes;
     case 'n':
-        return 7;
+        return Answer::No;
     case 'o':
-        return 1;
-    case 'c':
-        return 2;
-    case '0':
-        return 0;
+        return Answer::Ok;
     default:
-        return static_cast<unsigned char>(c);
+        return Answer::Other;
     }
 }
 

@@ -19,9 +19,10 @@ namespace rfprog::test {
 namespace {
 
 using Kind = PortAccess::Kind;
-constexpr int Yes = 6;
-constexpr int No = 7;
-constexpr int Cancel = 2;
+constexpr Answer Yes = Answer::Yes;
+constexpr Answer No = Answer::No;
+constexpr Answer Closed = Answer::Other;
+constexpr Answer Ok = Answer::Ok;
 const std::u16string Caption = u"Программатор";
 
 std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
@@ -42,9 +43,7 @@ class CommandsTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    bool run(std::uint32_t wParam, std::intptr_t lParam = 0) {
-        return dispatchCommand(context, wParam, lParam);
-    }
+    bool run(int commandId) { return dispatchCommand(context, commandId); }
     void useFile(const fs::path& path) { window.fields[IDC_FILENAME] = path.u16string(); }
     void useBlock(const char* fileOffset, const char* romOffset, const char* length) {
         window.checked.insert(IDC_EXTRA);
@@ -74,12 +73,10 @@ class CommandsTest : public ::testing::Test {
     CommandContext context{window, device};
 };
 
-TEST_F(CommandsTest, DispatchMatchesTheWholeWParam) {
-    // Notifications (a non-zero high word) and unknown ids never act.
-    for (const std::uint32_t wParam :
-         {0x00010000u | IDC_BLANK, 0x00050000u | IDC_READ, 0x03000000u | IDC_FILENAME,
-          0x04000000u | IDC_FILENAME, 0u, 3u, 1015u, 1001u, 1017u, 1004u, 0xFFFFFFFFu}) {
-        EXPECT_FALSE(run(wParam)) << std::hex << wParam;
+TEST_F(CommandsTest, DispatchRunsOnlyTheTablesCommands) {
+    // Controls without a command and unknown ids never act.
+    for (const int id : {0, 3, 1015, 1001, 1017, 1004, 1010, 0xFFFF}) {
+        EXPECT_FALSE(run(id)) << id;
     }
     EXPECT_TRUE(port.log.empty());
     EXPECT_TRUE(window.messages.empty());
@@ -107,17 +104,17 @@ TEST_F(CommandsTest, BlankCheckAnswersWithItsMessages) {
 
 TEST_F(CommandsTest, ParameterGroupShowsAndHidesInOrder) {
     window.sourceChecked = true;
-    EXPECT_TRUE(run(IDC_EXTRA, 0x1234));
+    EXPECT_TRUE(run(IDC_EXTRA));
     const std::vector<std::pair<int, bool>> shown{
         {IDC_FILE_OFFSET, true}, {IDC_FILE_OFFSET_LABEL, true},
         {IDC_ROM_OFFSET, true},  {IDC_ROM_OFFSET_LABEL, true},
         {IDC_LENGTH, true},      {IDC_LENGTH_LABEL, true}};
     EXPECT_EQ(window.shown, shown);
-    EXPECT_EQ(window.sourceQueries, std::vector<std::intptr_t>{0x1234});
+    EXPECT_EQ(window.sourceQueries, 1);
 
     window.shown.clear();
     window.sourceChecked = false;
-    EXPECT_TRUE(run(IDC_EXTRA, 0x1234));
+    EXPECT_TRUE(run(IDC_EXTRA));
     ASSERT_EQ(window.shown.size(), 6u);
     for (const auto& [id, visible] : window.shown) {
         EXPECT_FALSE(visible) << id;
@@ -260,7 +257,7 @@ TEST_F(CommandsTest, WriteStopsBeforeThePortUnlessTheOperatorSaysYes) {
     writeFile(file, pattern(RomSize, 5));
     useFile(file);
     window.checked.insert(IDC_EMULATOR);
-    for (const int answer : {No, Cancel}) {
+    for (const Answer answer : {No, Closed}) {
         window.messages.clear();
         window.answers = {answer};
         EXPECT_TRUE(run(IDC_WRITE));
@@ -335,7 +332,7 @@ TEST_F(CommandsTest, WriteToTheEmulatorPromptsAroundTheLoad) {
     writeFile(file, image);
     useFile(file);
     window.checked.insert(IDC_EMULATOR);
-    window.answers = {Yes, 1, 1, 1};
+    window.answers = {Yes, Ok, Ok, Ok};
     std::vector<std::size_t> strobesAtMessage;
     window.onMessage = [&](const ShownMessage&) {
         strobesAtMessage.push_back(
@@ -369,7 +366,7 @@ TEST_F(CommandsTest, CalibrationAnsweredNoMakesNoPortAccess) {
 
 TEST_F(CommandsTest, CalibrationHoldsTheVoltageUntilOk) {
     board.timerAnswersOnRead = 40;
-    window.answers = {Yes, 1};
+    window.answers = {Yes, Ok};
     std::vector<int> controlAtMessage;
     window.onMessage = [&](const ShownMessage&) { controlAtMessage.push_back(port.lastControl()); };
     EXPECT_TRUE(run(IDC_CALIBRATE));
@@ -383,19 +380,27 @@ TEST_F(CommandsTest, CalibrationHoldsTheVoltageUntilOk) {
     EXPECT_EQ(port.count(Kind::StatusRead), 40u);
 }
 
-TEST_F(CommandsTest, CalibrationWithADeadTimerReportsItAndSwitchesOff) {
+TEST_F(CommandsTest, CalibrationWithADeadTimerSwitchesOffBeforeItReportsIt) {
     board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
-    window.answers = {Yes, 1};
+    window.answers = {Yes, Ok};
     std::vector<int> controlAtMessage;
-    window.onMessage = [&](const ShownMessage&) { controlAtMessage.push_back(port.lastControl()); };
+    std::vector<std::size_t> accessesAtMessage;
+    window.onMessage = [&](const ShownMessage&) {
+        controlAtMessage.push_back(port.lastControl());
+        accessesAtMessage.push_back(port.log.size());
+    };
     EXPECT_TRUE(run(IDC_CALIBRATE));
     ASSERT_EQ(window.messages.size(), 2u);
     EXPECT_EQ(window.messages[1].text, u"Ошибка работы таймера!");
     EXPECT_EQ(window.messages[1].kind, MessageKind::Error);
     EXPECT_EQ(window.messages[1].caption, Caption);
     EXPECT_EQ(port.count(Kind::StatusRead), 20000u);
-    EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x04}));
-    EXPECT_EQ(port.log.back(), ctl(0x00));
+    // The voltage is off while the error is shown, and nothing follows its dismissal.
+    EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x00}));
+    ASSERT_EQ(accessesAtMessage.size(), 2u);
+    EXPECT_EQ(accessesAtMessage[1], port.log.size());
+    std::vector<PortAccess> tail(port.log.end() - 2, port.log.end());
+    EXPECT_EQ(tail, (std::vector{statusIn(0x47), ctl(0x00)}));
     EXPECT_EQ(board.control(), ControlValue::Idle);
 }
 

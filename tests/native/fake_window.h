@@ -22,7 +22,7 @@ struct ShownMessage {
     bool hasCaption;
     std::u16string caption;
     MessageKind kind;
-    int answer; // the button pressed
+    Answer answer; // the button pressed
 };
 
 // The catalogue entry whose text, caption and kind the box shows; null for anything else.
@@ -56,14 +56,15 @@ class FakeWindow final : public DialogWindow {
         checkReads.push_back(id);
         return checked.count(id) != 0;
     }
-    bool isSourceChecked(std::intptr_t controlHandle) override {
-        sourceQueries.push_back(controlHandle);
+    bool isCommandSourceChecked() override {
+        ++sourceQueries;
         return sourceChecked;
     }
     void showControl(int id, bool visible) override { shown.push_back({id, visible}); }
-    int messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) override {
-        int answer =
-            kind == MessageKind::Question || kind == MessageKind::WarningQuestion ? AnswerYes : 1;
+    Answer messageBox(const char16_t* text, const char16_t* caption, MessageKind kind) override {
+        Answer answer = kind == MessageKind::Question || kind == MessageKind::WarningQuestion
+                            ? Answer::Yes
+                            : Answer::Ok;
         if (!answers.empty()) {
             answer = answers.front();
             answers.pop_front();
@@ -74,14 +75,15 @@ class FakeWindow final : public DialogWindow {
         }
         return answer;
     }
-    bool browseForFile() override {
-        browseInitialName = FileNameBuffer.data();
+    bool browseForFile(std::span<char16_t> fileName) override {
+        browseInitialName = fileName.data();
+        browseBufferSize = fileName.size();
         if (!browseChoice) {
             return false;
         }
-        std::fill(FileNameBuffer.begin(), FileNameBuffer.end(), u'\0');
-        const std::size_t count = std::min(browseChoice->size(), FileNameBuffer.size() - 1);
-        std::copy_n(browseChoice->begin(), count, FileNameBuffer.begin());
+        std::fill(fileName.begin(), fileName.end(), u'\0');
+        const std::size_t count = std::min(browseChoice->size(), fileName.size() - 1);
+        std::copy_n(browseChoice->begin(), count, fileName.begin());
         return true;
     }
     void endDialog() override { ++endDialogCalls; }
@@ -91,7 +93,7 @@ class FakeWindow final : public DialogWindow {
     std::map<int, std::string> fields8;   // 8-bit texts (the hexadecimal fields)
     std::set<int> checked;
     bool sourceChecked = false;
-    std::deque<int> answers; // buttons the operator presses, in order; then Yes and OK
+    std::deque<Answer> answers; // buttons the operator presses, in order; then Yes and OK
     std::function<void(const ShownMessage&)> onMessage; // called while each box is up
     std::optional<std::u16string> browseChoice;
 
@@ -99,9 +101,10 @@ class FakeWindow final : public DialogWindow {
     std::vector<ShownMessage> messages;
     std::map<int, int> fieldReads;
     std::vector<int> checkReads;
-    std::vector<std::intptr_t> sourceQueries;
+    int sourceQueries = 0;
     std::vector<std::pair<int, bool>> shown;
     std::u16string browseInitialName;
+    std::size_t browseBufferSize = 0;
     int endDialogCalls = 0;
 
   private:

@@ -91,9 +91,9 @@ class FileFaultsTest : public ::testing::Test {
     }
 
     // Runs one command with the given file-name text; the block fields are used when set.
-    Outcome run(std::uint32_t command, const std::u16string& name,
+    Outcome run(int command, const std::u16string& name,
                 const std::optional<BlockParameters>& block = std::nullopt,
-                int writeAnswer = AnswerYes) {
+                Answer writeAnswer = Answer::Yes) {
         FakeWindow window;
         window.fields[IDC_FILENAME] = name;
         if (block) {
@@ -106,7 +106,7 @@ class FileFaultsTest : public ::testing::Test {
         RecordingPort port(board_);
         RomDevice device(port, fastClock);
         CommandContext context{window, device};
-        EXPECT_TRUE(dispatchCommand(context, command, 0));
+        EXPECT_TRUE(dispatchCommand(context, command));
         EXPECT_EQ(board_.control(), ControlValue::Idle);
         return {window.messages, port.log.size()};
     }
@@ -404,7 +404,7 @@ TEST_F(FileFaultsTest, FailedCommandsLeaveEveryFileByteIdentical) {
             }
             outcome =
                 run(IDC_WRITE, target.u16string(), BlockParameters{fitting, romOffset, length},
-                    below(2) == 0 ? 7 : 2); // No, or the box closed
+                    below(2) == 0 ? Answer::No : Answer::Other); // No, or the box closed
             ASSERT_EQ(outcome.boxes.size(), 1u);
             EXPECT_TRUE(shows(outcome.boxes[0], Message::ConfirmWrite));
             EXPECT_EQ(outcome.portAccesses, 0u);
@@ -441,7 +441,7 @@ TEST_F(FileFaultsTest, FailedCommandsLeaveEveryFileByteIdentical) {
             RomDevice device(port, fastClock);
             CommandContext context{window, device};
             const std::uint32_t commands[] = {IDC_READ, IDC_COMPARE, IDC_WRITE};
-            EXPECT_TRUE(dispatchCommand(context, commands[below(3)], 0));
+            EXPECT_TRUE(dispatchCommand(context, commands[below(3)]));
             outcome = {window.messages, port.log.size()};
             EXPECT_EQ(outcome.portAccesses, 0u);
             expected = Message::InvalidParameters;
