@@ -17,10 +17,10 @@ inline constexpr std::uint16_t Lpt1Base = 0x378;
 inline constexpr std::uint16_t Lpt2Base = 0x278;
 inline constexpr std::uint16_t Lpt3Base = 0x3BC;
 
-inline constexpr std::uint16_t DataRegister = Lpt1Base + DataOffset; // byte to program or load;
-                                                                     // ROM byte at 0xAA
-inline constexpr std::uint16_t StatusRegister = Lpt1Base + StatusOffset; // bit 7: pulse timer over
-inline constexpr std::uint16_t ControlRegister = Lpt1Base + ControlOffset; // write only
+// The board's registers on the first port.
+inline constexpr std::uint16_t DataRegister = Lpt1Base + DataOffset;       // byte in or out
+inline constexpr std::uint16_t StatusRegister = Lpt1Base + StatusOffset;   // bit 7: pulse over
+inline constexpr std::uint16_t ControlRegister = Lpt1Base + ControlOffset; // one of ControlValue
 
 inline constexpr std::uint8_t PulseOverMask = 0x80; // status bit 7
 
