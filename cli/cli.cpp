@@ -1,0 +1,124 @@
+#include "cli/cli.h"
+
+#include "cli/operations.h"
+#include "cli/options.h"
+#include "cli/platform.h"
+#include "cli/port_session.h"
+#include "image/image_file.h"
+
+#include <array>
+
+namespace rfprog::cli {
+
+namespace {
+
+using FileName = std::array<char16_t, 1024>;
+
+int exitCode(ExitStatus status) {
+    return static_cast<int>(status);
+}
+
+// write and verify: the block from FILE, before the port is opened.
+ExitStatus loadFileBlock(const Options& options, const char16_t* name,
+                         std::span<std::uint8_t> block, const Console& console) {
+    const int result =
+        name == nullptr ? ImageCannotOpen : readImageBlock(name, block, options.fileOffset);
+    if (result == ImageCannotOpen) {
+        console.error(Text::FileCannotOpen, {options.file});
+        return ExitStatus::File;
+    }
+    if (result != ImageTransferred) {
+        console.error(Text::FileTooShort, {options.file, Number::decimal(options.length).view(),
+                                           Number::hex(options.fileOffset, 1).view()});
+        return ExitStatus::File;
+    }
+    return ExitStatus::Success;
+}
+
+// Everything from the open port to its close; the port is set idle on every path.
+ExitStatus runOnPort(const Options& options, const Console& console, const char16_t* fileName,
+                     std::span<std::uint8_t> fileBlock, TraceFile& trace) {
+    PortSession session;
+    ExitStatus status = session.open(options.portChoice, options.port, console,
+                                     options.trace.empty() ? nullptr : &trace);
+    if (status != ExitStatus::Success) {
+        return status;
+    }
+    std::array<std::uint8_t, RomSize> romBuffer{};
+    Progress progress(console, !options.quiet && isTerminal(Stream::Err));
+    session.device().setObserver(&progress);
+    OperationContext context{options,
+                             console,
+                             session.device(),
+                             progress,
+                             trace,
+                             fileBlock,
+                             std::span(romBuffer).first(options.length),
+                             fileName};
+    if (!interruptRequested()) {
+        status = runOperation(context);
+    }
+    const ExitStatus closed = session.close(console);
+    return status == ExitStatus::Success ? closed : status;
+}
+
+} // namespace
+
+int runCli(std::span<const std::string_view> arguments) {
+    installInterruptHandlers();
+    const Console console(userLanguage());
+    Options options;
+    UsageError usage;
+    const bool tooMany = arguments.size() > MaxArguments;
+    if (tooMany) {
+        usage = {Text::ExtraArgument, {arguments[MaxArguments]}};
+    }
+    if (tooMany || !parseOptions(arguments, defaultPortName(), options, usage)) {
+        console.error(usage.text, {usage.arguments[0], usage.arguments[1], usage.arguments[2]});
+        console.note(Text::HelpHint);
+        return exitCode(ExitStatus::Usage);
+    }
+    if (options.help) {
+        writeText(Stream::Out, console.text(Text::Help));
+        return exitCode(ExitStatus::Success);
+    }
+    if (options.questionsAsked() && !options.yes && !isTerminal(Stream::In)) {
+        console.error(Text::NeedTerminal, {options.operationName});
+        return exitCode(ExitStatus::Usage);
+    }
+
+    FileName fileName{};
+    const bool named = !options.file.empty() && toFileName(options.file, fileName);
+    std::array<std::uint8_t, RomSize> fileBuffer{};
+    const auto fileBlock = std::span(fileBuffer).first(options.length);
+    if (options.operation == Operation::Write || options.operation == Operation::Verify) {
+        const ExitStatus loaded =
+            loadFileBlock(options, named ? fileName.data() : nullptr, fileBlock, console);
+        if (loaded != ExitStatus::Success) {
+            return exitCode(loaded);
+        }
+    } else if (options.operation == Operation::Read && !named) {
+        console.error(Text::FileCannotWrite, {options.file});
+        return exitCode(ExitStatus::File);
+    }
+
+    TraceFile trace;
+    if (!options.trace.empty() && !trace.open(options.trace)) {
+        console.error(Text::TraceCannotWrite, {options.trace});
+        return exitCode(ExitStatus::File);
+    }
+    ExitStatus status = interruptRequested()
+                            ? ExitStatus::Interrupted
+                            : runOnPort(options, console, fileName.data(), fileBlock, trace);
+    if (!trace.close() && status == ExitStatus::Success) {
+        console.error(Text::TraceCannotWrite, {options.trace});
+        status = ExitStatus::File;
+    }
+    if (status == ExitStatus::Interrupted || interruptRequested()) {
+        console.error(Text::Interrupted);
+        return exitCode(ExitStatus::Interrupted);
+    }
+    return exitCode(status);
+}
+
+} // namespace rfprog::cli

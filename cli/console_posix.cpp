@@ -1,0 +1,86 @@
+#include "cli/platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace rfprog::cli {
+
+namespace {
+
+int descriptor(Stream stream) {
+    switch (stream) {
+    case Stream::In:
+        return STDIN_FILENO;
+    case Stream::Out:
+        return STDOUT_FILENO;
+    case Stream::Err:
+        break;
+    }
+    return STDERR_FILENO;
+}
+
+} // namespace
+
+bool isTerminal(Stream stream) {
+    return isatty(descriptor(stream)) == 1;
+}
+
+void writeText(Stream stream, std::string_view text) {
+    const int fd = descriptor(stream);
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return; // a closed pipe: nothing more can be said
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+// Byte by byte, so that nothing after the line is taken from the input.
+LineResult waitForLine() {
+    for (;;) {
+        char c = 0;
+        const ssize_t count = ::read(STDIN_FILENO, &c, 1);
+        if (count < 0) {
+            return errno == EINTR ? LineResult::Interrupted : LineResult::End;
+        }
+        if (count == 0) {
+            return LineResult::End;
+        }
+        if (c == '\n') {
+            return LineResult::Line;
+        }
+    }
+}
+
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides, as for any program.
+Language userLanguage() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != 0) {
+            return std::string_view(value).starts_with("ru") ? Language::Russian
+                                                             : Language::English;
+        }
+    }
+    return Language::English;
+}
+
+std::string_view environmentValue(const char* name, std::span<char> buffer) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return {};
+    }
+    const std::string_view text(value);
+    if (text.size() > buffer.size()) {
+        return {};
+    }
+    std::copy(text.begin(), text.end(), buffer.begin());
+    return {buffer.data(), text.size()};
+}
+
+} // namespace rfprog::cli

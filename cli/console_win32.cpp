@@ -1,0 +1,94 @@
+#include "cli/platform.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace rfprog::cli {
+
+namespace {
+
+HANDLE handle(Stream stream) {
+    switch (stream) {
+    case Stream::In:
+        return GetStdHandle(STD_INPUT_HANDLE);
+    case Stream::Out:
+        return GetStdHandle(STD_OUTPUT_HANDLE);
+    case Stream::Err:
+        break;
+    }
+    return GetStdHandle(STD_ERROR_HANDLE);
+}
+
+} // namespace
+
+bool isTerminal(Stream stream) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle(stream), &mode) != 0;
+}
+
+// A console shows UTF-16 whatever its code page; files and pipes get the UTF-8 bytes.
+void writeText(Stream stream, std::string_view text) {
+    HANDLE target = handle(stream);
+    DWORD done = 0;
+    if (!isTerminal(stream)) {
+        WriteFile(target, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+        return;
+    }
+    std::array<wchar_t, 4096> wide{};
+    while (!text.empty()) {
+        // Pieces end at a line feed or a character boundary, never inside a sequence.
+        std::size_t piece = text.size() < 2048 ? text.size() : 2048;
+        while (piece < text.size() && (static_cast<unsigned char>(text[piece]) & 0xC0) == 0x80) {
+            --piece;
+        }
+        const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(piece),
+                                              wide.data(), static_cast<int>(wide.size()));
+        WriteConsoleW(target, wide.data(), static_cast<DWORD>(count), &done, nullptr);
+        text.remove_prefix(piece);
+    }
+}
+
+// Ctrl-C ends a console read with nothing read; the interrupt flag tells it from Enter.
+LineResult waitForLine() {
+    HANDLE input = handle(Stream::In);
+    for (;;) {
+        char c = 0;
+        DWORD count = 0;
+        const BOOL read = ReadFile(input, &c, 1, &count, nullptr);
+        if (interruptRequested()) {
+            return LineResult::Interrupted;
+        }
+        if (!read || count == 0) {
+            return LineResult::End;
+        }
+        if (c == '\n') {
+            return LineResult::Line;
+        }
+    }
+}
+
+Language userLanguage() {
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_RUSSIAN ? Language::Russian
+                                                                     : Language::English;
+}
+
+std::string_view environmentValue(const char* name, std::span<char> buffer) {
+    std::array<wchar_t, 64> wideName{};
+    for (std::size_t i = 0; name[i] != 0 && i + 1 < wideName.size(); ++i) {
+        wideName[i] = static_cast<wchar_t>(name[i]); // the names are ASCII
+    }
+    std::array<wchar_t, 1024> value{};
+    const DWORD length =
+        GetEnvironmentVariableW(wideName.data(), value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0 || length >= value.size()) {
+        return {};
+    }
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(length), buffer.data(),
+                            static_cast<int>(buffer.size()), nullptr, nullptr);
+    return size > 0 ? std::string_view(buffer.data(), static_cast<std::size_t>(size))
+                    : std::string_view();
+}
+
+} // namespace rfprog::cli

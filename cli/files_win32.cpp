@@ -1,0 +1,46 @@
+#include "cli/platform.h"
+
+#include <windows.h>
+
+namespace rfprog::cli {
+
+bool toFileName(std::string_view name, std::span<char16_t> fileName) {
+    if (name.empty() || fileName.size() < 2) {
+        return false;
+    }
+    const int count = MultiByteToWideChar(
+        CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
+        reinterpret_cast<wchar_t*>(fileName.data()), static_cast<int>(fileName.size() - 1));
+    if (count <= 0) {
+        return false;
+    }
+    fileName[static_cast<std::size_t>(count)] = 0;
+    return true;
+}
+
+bool OutputFile::create(std::string_view name) {
+    std::array<char16_t, 1024> wide{};
+    if (!toFileName(name, wide)) {
+        return false;
+    }
+    HANDLE file =
+        CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), GENERIC_WRITE, FILE_SHARE_READ,
+                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    return file != INVALID_HANDLE_VALUE;
+}
+
+bool OutputFile::write(std::string_view bytes) {
+    DWORD written = 0;
+    return WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(),
+                     static_cast<DWORD>(bytes.size()), &written, nullptr) != 0 &&
+           written == bytes.size();
+}
+
+bool OutputFile::close() {
+    HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
+    return file != INVALID_HANDLE_VALUE && CloseHandle(file) != 0;
+}
+
+} // namespace rfprog::cli

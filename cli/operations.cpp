@@ -1,0 +1,174 @@
+#include "cli/operations.h"
+
+#include "cli/platform.h"
+#include "cli/report.h"
+#include "image/image_file.h"
+
+#include <algorithm>
+
+namespace rfprog::cli {
+
+namespace {
+
+// Reads the block into romBlock; false when interrupted.
+bool readBlock(OperationContext& context, Text progressText) {
+    context.progress.begin(progressText, false);
+    context.device.readRomBlock(context.romBlock, context.options.romOffset);
+    context.progress.end();
+    return !interruptRequested();
+}
+
+// A question that needs the operator's hands; false when the operator stopped.
+bool ask(OperationContext& context, Text question) {
+    context.console.note(question);
+    if (context.options.yes) {
+        context.console.note(Text::AnsweredByYes);
+        return !interruptRequested();
+    }
+    context.trace.flush(); // the trace shows the port as it is while the operator acts
+    return waitForLine() == LineResult::Line && !interruptRequested();
+}
+
+Number blockLength(const OperationContext& context) {
+    return Number::decimal(static_cast<std::uint32_t>(context.romBlock.size()));
+}
+
+Number romAddress(const OperationContext& context) {
+    return Number::hex(context.options.romOffset, 3);
+}
+
+// Reads the block back and reports it against expected: done, or mismatch and the report.
+ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> expected,
+                       Text progressText, Text done, Text mismatch, Text lineText) {
+    if (!readBlock(context, progressText)) {
+        return ExitStatus::Interrupted;
+    }
+    const Comparison comparison = compareBlocks(expected, context.romBlock,
+                                                context.options.romOffset, Compare::AnyDifference);
+    if (comparison.count == 0) {
+        context.console.result(done, {blockLength(context).view(), romAddress(context).view()});
+        return ExitStatus::Success;
+    }
+    context.console.result(mismatch);
+    printComparison(context.console, comparison, static_cast<std::uint32_t>(expected.size()),
+                    lineText, Compare::AnyDifference);
+    return ExitStatus::Negative;
+}
+
+ExitStatus readOperation(OperationContext& context) {
+    if (!readBlock(context, Text::ProgressRead)) {
+        return ExitStatus::Interrupted;
+    }
+    const Options& options = context.options;
+    if (writeImageBlock(context.fileName, context.romBlock, options.fileOffset) !=
+        ImageTransferred) {
+        context.console.error(Text::FileCannotWrite, {options.file});
+        return ExitStatus::File;
+    }
+    context.console.result(Text::ReadDone,
+                           {blockLength(context).view(), romAddress(context).view(), options.file,
+                            Number::hex(options.fileOffset, 1).view()});
+    return ExitStatus::Success;
+}
+
+ExitStatus writeRomOperation(OperationContext& context) {
+    const std::span<const std::uint8_t> file = context.fileBlock;
+    if (!context.options.force) {
+        // One ordinary block read: a UV EPROM can only clear bits, so a 1 in the file over
+        // a 0 in the ROM cannot be programmed.
+        if (!readBlock(context, Text::ProgressCheck)) {
+            return ExitStatus::Interrupted;
+        }
+        const Comparison blocked =
+            compareBlocks(file, context.romBlock, context.options.romOffset, Compare::NeedsErasing);
+        if (blocked.count > 0) {
+            context.console.result(Text::NotProgrammable);
+            printComparison(context.console, blocked, static_cast<std::uint32_t>(file.size()),
+                            Text::DifferenceLine, Compare::NeedsErasing);
+            return ExitStatus::Negative;
+        }
+    }
+    context.progress.begin(Text::ProgressWrite, true);
+    context.device.programRomBlock(file, context.options.romOffset);
+    context.progress.end();
+    if (interruptRequested()) {
+        return ExitStatus::Interrupted;
+    }
+    return verifyBlock(context, file, Text::ProgressVerify, Text::WriteDone, Text::WriteMismatch,
+                       Text::DifferenceLine);
+}
+
+// The emulator is memory: anything can be loaded over anything, so there is no pre-check.
+ExitStatus writeEmulatorOperation(OperationContext& context) {
+    if (!ask(context, Text::AskEmulatorWrite)) {
+        return ExitStatus::Interrupted;
+    }
+    context.progress.begin(Text::ProgressLoad, false);
+    context.device.loadEmulatorBlock(context.fileBlock, context.options.romOffset);
+    context.progress.end();
+    if (interruptRequested() || !ask(context, Text::AskEmulatorRead)) {
+        return ExitStatus::Interrupted;
+    }
+    return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::EmulatorDone,
+                       Text::EmulatorMismatch, Text::DifferenceLine);
+}
+
+ExitStatus blankOperation(OperationContext& context) {
+    std::fill(context.fileBlock.begin(), context.fileBlock.end(), ErasedByte);
+    return verifyBlock(context, context.fileBlock, Text::ProgressBlank, Text::BlankDone,
+                       Text::NotBlank, Text::NotBlankLine);
+}
+
+ExitStatus timerOperation(OperationContext& context) {
+    if (!ask(context, Text::AskRemoveChip)) {
+        return ExitStatus::Interrupted;
+    }
+    RomDevice& device = context.device;
+    const bool answered = device.testPulseTimer() != 0;
+    if (!answered || !context.options.hold) {
+        device.switchOff();
+    }
+    if (interruptRequested()) {
+        return ExitStatus::Interrupted;
+    }
+    if (!answered) {
+        context.console.result(Text::TimerSilent);
+        return ExitStatus::Negative;
+    }
+    context.console.result(Text::TimerAnswered);
+    if (!context.options.hold) {
+        return ExitStatus::Success;
+    }
+    device.holdProgrammingVoltage();
+    context.console.note(Text::HoldVoltage);
+    context.trace.flush();
+    // A line or the end of input switches off; so does a signal, reported as such.
+    const LineResult line = waitForLine();
+    device.switchOff();
+    return line == LineResult::Interrupted || interruptRequested() ? ExitStatus::Interrupted
+                                                                   : ExitStatus::Success;
+}
+
+} // namespace
+
+ExitStatus runOperation(OperationContext& context) {
+    switch (context.options.operation) {
+    case Operation::Read:
+        return readOperation(context);
+    case Operation::Write:
+        return context.options.emulator ? writeEmulatorOperation(context)
+                                        : writeRomOperation(context);
+    case Operation::Verify:
+        return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::VerifyMatch,
+                           Text::VerifyMismatch, Text::DifferenceLine);
+    case Operation::Blank:
+        return blankOperation(context);
+    case Operation::Timer:
+        return timerOperation(context);
+    case Operation::None:
+        break;
+    }
+    return ExitStatus::Usage;
+}
+
+} // namespace rfprog::cli

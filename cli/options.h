@@ -1,0 +1,51 @@
+// The command line: one operation, its FILE, the block, the port and the switches.
+#pragma once
+
+#include "cli/port_choice.h"
+#include "cli/texts.h"
+#include "device/programmer_registers.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace rfprog::cli {
+
+enum class Operation { None, Read, Write, Verify, Blank, Timer };
+
+struct Options {
+    Operation operation = Operation::None;
+    std::string_view operationName;
+    std::string_view file;
+    // The block, with the dialog program's defaults and limits.
+    std::uint32_t fileOffset = 0;
+    std::uint32_t romOffset = 0;
+    std::uint32_t length = RomSize;
+    std::string_view port;
+    PortChoice portChoice;
+    std::string_view trace;
+    bool force = false;
+    bool emulator = false;
+    bool hold = false;
+    bool yes = false;
+    bool quiet = false;
+    bool help = false;
+
+    bool questionsAsked() const {
+        return operation == Operation::Timer || (operation == Operation::Write && emulator);
+    }
+};
+
+// A refused command line: the text and its arguments, all views of the arguments or of
+// constants.
+struct UsageError {
+    Text text = Text::MissingOperation;
+    std::array<std::string_view, 3> arguments{};
+};
+
+// False with the first problem in error; options.port starts as defaultPort.
+bool parseOptions(std::span<const std::string_view> arguments, std::string_view defaultPort,
+                  Options& options, UsageError& error);
+
+} // namespace rfprog::cli

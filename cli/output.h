@@ -1,0 +1,64 @@
+// Lines of text built in fixed buffers, and the console that prints the program's texts
+// in the user's language: results on standard output, errors and questions on standard
+// error.
+#pragma once
+
+#include "cli/texts.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+namespace rfprog::cli {
+
+using TextArguments = std::initializer_list<std::string_view>;
+
+// A number as text: decimal, or hexadecimal with or without 0x and padded to digits.
+class Number {
+  public:
+    static Number decimal(std::uint32_t value);
+    static Number hex(std::uint32_t value, int digits); // "0x07F"
+    static Number byte(std::uint8_t value);             // "7F"
+    std::string_view view() const { return {text_.data(), size_}; }
+
+  private:
+    std::array<char, 16> text_{};
+    std::size_t size_ = 0;
+};
+
+// One or more lines, cut (never overrun) at the buffer's end.
+class Line {
+  public:
+    Line& add(std::string_view text);
+    Line& add(char c, std::size_t count = 1);
+    // pattern with {1}..{9} replaced by the arguments.
+    Line& format(std::string_view pattern, TextArguments arguments);
+    std::string_view view() const { return {text_.data(), size_}; }
+    std::size_t size() const { return size_; }
+
+  private:
+    std::array<char, 4096> text_{};
+    std::size_t size_ = 0;
+};
+
+class Console {
+  public:
+    explicit Console(Language language) : language_(language) {}
+
+    Language language() const { return language_; }
+    std::string_view text(Text id) const { return cli::text(id, language_); }
+
+    // A result: one line on standard output.
+    void result(Text id, TextArguments arguments = {}) const;
+    // A problem: "rfprog-cli: " and one line on standard error.
+    void error(Text id, TextArguments arguments = {}) const;
+    // A question, hint or note: one line on standard error.
+    void note(Text id, TextArguments arguments = {}) const;
+
+  private:
+    Language language_;
+};
+
+} // namespace rfprog::cli

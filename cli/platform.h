@@ -1,0 +1,54 @@
+// What the command-line program needs of the system. Each group is implemented per
+// system in a file with a _posix.cpp or _win32.cpp suffix.
+#pragma once
+
+#include "cli/port_choice.h"
+#include "cli/texts.h"
+#include "device/port_backend.h"
+#include "device/programmer_port.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace rfprog::cli {
+
+// The console (console_*.cpp). Texts are UTF-8.
+enum class Stream { In, Out, Err };
+bool isTerminal(Stream stream);
+void writeText(Stream stream, std::string_view text);
+enum class LineResult { Line, End, Interrupted };
+// Waits for a line on standard input; a signal ends the wait.
+LineResult waitForLine();
+// Russian where the user's locale (or, on Windows, UI language) is Russian.
+Language userLanguage();
+// An environment variable as UTF-8 in buffer; empty when unset or too long.
+std::string_view environmentValue(const char* name, std::span<char> buffer);
+
+// Interruption (interrupt_*.cpp): Ctrl-C, SIGTERM, the console's close event. The
+// handlers only set a flag; the program looks at it between bytes.
+void installInterruptHandlers();
+bool interruptRequested();
+
+// Files (files_*.cpp).
+// A UTF-8 name as the UTF-16 name that image/ takes; false when it cannot be one.
+bool toFileName(std::string_view name, std::span<char16_t> fileName);
+// A file written from the start: created, or truncated when it exists.
+class OutputFile {
+  public:
+    bool create(std::string_view name);
+    bool write(std::string_view bytes);
+    bool close();
+
+  private:
+    std::intptr_t handle_ = -1;
+};
+
+// Hardware ports (hardware_port_*.cpp): every backend but the simulated board. open
+// writes nothing; the caller sets the board idle once the port is there.
+std::string_view defaultPortName();
+std::string_view portLibraryName();
+PortOpenError openHardwarePort(const PortChoice& choice, ProgrammerPort*& port);
+void closeHardwarePort();
+
+} // namespace rfprog::cli

@@ -1,0 +1,63 @@
+# rfprog-cli, the command-line program: the same device and image code as the dialog
+# program, on every platform. Natively it comes with its tests, which drive the built
+# program as a process on the simulated board; in the Windows build it is a console
+# program beside rfprog.exe, with a few cases under Wine.
+if(RFPROG_FUZZ)
+    return() # the fuzz build makes only the fuzz targets
+endif()
+
+add_executable(rfprog-cli
+    cli/cli.cpp
+    cli/operations.cpp
+    cli/options.cpp
+    cli/output.cpp
+    cli/port_choice.cpp
+    cli/port_session.cpp
+    cli/progress.cpp
+    cli/report.cpp
+    cli/trace_file.cpp
+    cli/console_${RFPROG_PLATFORM}.cpp
+    cli/files_${RFPROG_PLATFORM}.cpp
+    cli/hardware_port_${RFPROG_PLATFORM}.cpp
+    cli/interrupt_${RFPROG_PLATFORM}.cpp
+    cli/main_${RFPROG_PLATFORM}.cpp
+    device/tracing_port.cpp
+    sim/file_backed_board.cpp)
+target_include_directories(rfprog-cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(rfprog-cli PRIVATE rfprog_sim rfprog_core)
+target_compile_options(rfprog-cli PRIVATE ${RFPROG_PRODUCT_FLAGS})
+
+if(WIN32)
+    # A console program, linked statically; it loads the port library at run time, so it
+    # imports system DLLs only.
+    target_sources(rfprog-cli PRIVATE device/port_library.cpp)
+    target_compile_options(rfprog-cli PRIVATE -ffunction-sections -fdata-sections)
+    target_link_options(rfprog-cli PRIVATE -municode -static -static-libgcc -static-libstdc++
+        ${RFPROG_XP_LINK} -Wl,--gc-sections -s)
+
+    # Under Wine, with the simulated port library beside the program (whichever name this
+    # architecture gives it), and once without it.
+    if(COMMAND rfprog_wine_test)
+        string(REPLACE ";" "|" runner "${CMAKE_CROSSCOMPILING_EMULATOR}")
+        foreach(case read_write_verify missing_library)
+            add_test(NAME cli_wine_${case}
+                COMMAND ${CMAKE_COMMAND} -DCASE=${case} -DCLI=$<TARGET_FILE:rfprog-cli>
+                        -DRUNNER=${runner}
+                        -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cli-wine-${case}
+                        -P ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/wine_cli_test.cmake)
+            rfprog_wine_test(cli_wine_${case})
+        endforeach()
+        add_dependencies(rfprog-cli inpout32_sim)
+    endif()
+    return()
+endif()
+
+# Native tests: the built program as a process.
+file(GLOB RFPROG_CLI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/*.cpp)
+add_executable(cli_tests ${RFPROG_CLI_TEST_SOURCES})
+target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_definitions(cli_tests PRIVATE RFPROG_CLI_PATH="$<TARGET_FILE:rfprog-cli>")
+target_link_libraries(cli_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main util)
+target_compile_options(cli_tests PRIVATE ${RFPROG_WARNINGS})
+add_dependencies(cli_tests rfprog-cli)
+gtest_discover_tests(cli_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)

@@ -1,0 +1,67 @@
+// The built rfprog-cli as a process: arguments, environment and standard input in;
+// exit status, standard output and standard error out. The locale and the simulated
+// board's variables are cleared, so each test sets what it means.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace rfprog::test {
+
+struct CliResult {
+    int status = -1; // the exit status; 128 + N after signal N
+    std::string out;
+    std::string err;
+};
+
+using Environment = std::map<std::string, std::string>;
+
+class CliProcess {
+  public:
+    // Starts the program with standard input on a pipe (or on a terminal when terminal is
+    // set, which then also receives standard error); output goes into files in folder.
+    CliProcess(const std::vector<std::string>& arguments, const Environment& environment,
+               const std::filesystem::path& folder, bool terminal = false);
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    void input(const std::string& text);
+    void closeInput();
+    void signal(int number);
+    // Standard error so far (the terminal's output when there is one).
+    std::string errorSoFar();
+    // Waits for the end; a process still running after the timeout is killed.
+    CliResult wait(std::chrono::seconds timeout = std::chrono::seconds(60));
+
+  private:
+    int pid_ = -1;
+    int input_ = -1;
+    int terminal_ = -1;
+    std::string terminalText_;
+    std::filesystem::path out_;
+    std::filesystem::path err_;
+};
+
+// Runs to the end with empty standard input.
+CliResult runCli(const std::vector<std::string>& arguments, const Environment& environment,
+                 const std::filesystem::path& folder);
+
+// Polls until condition() holds; false after the timeout.
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::seconds timeout = std::chrono::seconds(30)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+} // namespace rfprog::test

@@ -1,0 +1,165 @@
+// Command lines, settings and files that the program refuses: each gets its exit status
+// and one clear error, and nothing is touched (no port access, no file written).
+#include "tests/cli/cli_test_support.h"
+
+namespace rfprog::test {
+namespace {
+
+using UsageTest = CliTest;
+
+struct Refusal {
+    std::vector<std::string> arguments;
+    std::string error;
+};
+
+TEST_F(UsageTest, BadCommandLinesExitTwoWithOneErrorAndTouchNothing) {
+    const std::vector<Refusal> refusals = {
+        {{}, "no operation given"},
+        {{"--bogus", "blank"}, "unknown option --bogus"},
+        {{"blank", "--length"}, "option --length needs a value"},
+        {{"frobnicate"}, "unknown operation frobnicate"},
+        {{"read"}, "read needs a FILE"},
+        {{"blank", "extra"}, "unexpected argument extra"},
+        {{"blank", "--length", "12x"}, "--length 12x: not a number"},
+        {{"blank", "--length=0x"}, "--length 0x: not a number"},
+        {{"blank", "--length", "-1"}, "--length -1: not a number"},
+        {{"blank", "--length", "0"}, "--length 0: a block holds at least one byte"},
+        {{"blank", "--length", "0x801"}, "--length 0x801: at most 0x800"},
+        {{"blank", "--rom-offset", "0x800"}, "--rom-offset 0x800: at most 0x7FF"},
+        {{"read", "f", "--file-offset", "0x1000000"}, "--file-offset 0x1000000: at most 0xFFFFFF"},
+        {{"blank", "--rom-offset", "1"}, "ROM offset 1 + length 0x800 is more than 0x800"},
+        {{"verify", "f", "--rom-offset", "0x7FF", "--length=2"},
+         "ROM offset 0x7FF + length 2 is more than 0x800"},
+        {{"timer", "--length", "1"}, "option --rom-offset/--file-offset/--length does not apply"},
+        {{"verify", "f", "--hold"}, "option --hold does not apply to verify"},
+        {{"read", "f", "--force"}, "option --force does not apply to read"},
+        {{"write", "f", "--emulator", "--force"}, "--force does not apply to write --emulator"},
+        {{"blank", "--port", "lpt9"}, "--port lpt9 names no port"},
+        {{"blank", "--port", "sim:"}, "--port sim: names no port"},
+        {{"blank", "--port", "0x379"}, "--port 0x379: a base address is a multiple of 4"},
+        {{"blank", "--port", "0x10000"}, "--port 0x10000: a base address"},
+        {{"blank", "--ecr", "0x77A"}, "--ecr applies only to a port given as lpt1..lpt3"},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.error);
+        std::vector<std::string> arguments = refusal.arguments;
+        arguments.insert(arguments.begin(), {"--trace", trace.string()});
+        const CliResult result = run(arguments);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.find("rfprog-cli: "), 0u) << result.err;
+        EXPECT_NE(result.err.find(refusal.error), std::string::npos) << result.err;
+        EXPECT_EQ(lineCount(result.err, "rfprog-cli: "), 1u) << result.err;
+        EXPECT_FALSE(fs::exists(rom)); // the simulated board was never opened
+        EXPECT_FALSE(fs::exists(trace));
+    }
+}
+
+TEST_F(UsageTest, MalformedSimulatedBoardSettingsAreNamedAndRefused) {
+    const Environment settings[] = {
+        {{"RFPROG_SIM_TIMER", "soon"}},
+        {{"RFPROG_SIM_FAULTS", "stuck0=zz"}},
+        {{"RFPROG_SIM_FAULTS", "absent,melted"}},
+    };
+    for (const Environment& setting : settings) {
+        const auto& [name, value] = *setting.begin();
+        const CliResult result = run({"blank"}, setting);
+        EXPECT_EQ(result.status, 2) << name;
+        EXPECT_NE(result.err.find(name + "=" + value + ": the simulated board does not understand"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_FALSE(fs::exists(rom));
+    }
+}
+
+TEST_F(UsageTest, QuestionsWithoutTerminalOrYesAreRefusedBeforeThePortOpens) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"timer"}, {"write", "f", "--emulator"}}) {
+        std::vector<std::string> traced = arguments;
+        traced.insert(traced.end(), {"--trace", trace.string()});
+        const CliResult result = run(traced);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("asks the operator to act, but standard input is not a "
+                                  "terminal: run it on a terminal, or add --yes"),
+                  std::string::npos)
+            << result.err;
+        EXPECT_FALSE(fs::exists(trace));
+    }
+}
+
+TEST_F(UsageTest, FilesThatCannotBeUsedExitFourAndLeaveTheRomAlone) {
+    const auto rom0 = pattern(RomSize, 3);
+    writeFile(rom, rom0);
+    const fs::path shortFile = folder / "short.bin";
+    writeFile(shortFile, pattern(0x100, 1));
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {{"verify", (folder / "missing.bin").string()},
+         "cannot read " + (folder / "missing.bin").string()},
+        {{"write", folder.string()},
+         "cannot read " + folder.string() + ": it is missing, a directory"},
+        {{"write", shortFile.string(), "--length", "0x100", "--file-offset", "1"},
+         "short.bin is too short: the block needs 256 bytes from file offset 0x1"},
+        {{"verify", shortFile.string()}, "the block needs 2048 bytes from file offset 0x0"},
+        {{"read", folder.string()}, "cannot write " + folder.string()},
+        {{"blank", "--trace", (folder / "no" / "trace.txt").string()},
+         "cannot write the trace file"},
+    };
+    for (const Case& fileCase : cases) {
+        SCOPED_TRACE(fileCase.error);
+        const CliResult result = run(fileCase.arguments);
+        EXPECT_EQ(result.status, 4);
+        EXPECT_NE(result.err.find(fileCase.error), std::string::npos) << result.err;
+        EXPECT_EQ(readFile(rom), rom0);
+        EXPECT_EQ(readFile(shortFile).size(), 0x100u);
+    }
+}
+
+// The hardware backends on Linux answer with one sentence and exit status 3, whatever
+// the reason is on this machine (no device, no rights, not supported yet).
+TEST_F(UsageTest, APortThatCannotBeOpenedExitsThreeWithOneSentence) {
+    const CliResult result = runCli({"blank", "--port", "/dev/parport7"}, {}, folder);
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.err.find("rfprog-cli: port /dev/parport7: "), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(UsageTest, HelpDocumentsTheExitStatusesInBothLanguages) {
+    const CliResult english = run({"--help"});
+    EXPECT_EQ(english.status, 0);
+    for (const char* line : {"Exit status:", "  0    success", "  2    usage error",
+                             "  3    the port cannot be opened or used", "  130  interrupted"}) {
+        EXPECT_NE(english.out.find(line), std::string::npos) << line;
+    }
+    const CliResult russian = run({"-h"}, {{"LANG", "ru_RU.UTF-8"}});
+    EXPECT_EQ(russian.status, 0);
+    EXPECT_NE(russian.out.find("Код завершения:"), std::string::npos);
+    EXPECT_NE(russian.out.find("  4    файл не читается или не записывается"), std::string::npos);
+}
+
+TEST_F(UsageTest, TheLocaleVariablesChooseTheLanguageInTheirOrder) {
+    const struct {
+        Environment environment;
+        const char* expected;
+    } cases[] = {
+        {{}, "blank: 2048 bytes at ROM 0x000 read FF\n"},
+        {{{"LANG", "ru_RU.UTF-8"}}, "чистота: 2048 байт с адреса ПЗУ 0x000 равны FF\n"},
+        {{{"LANG", "ru_RU.UTF-8"}, {"LC_MESSAGES", "en_GB.UTF-8"}},
+         "blank: 2048 bytes at ROM 0x000 read FF\n"},
+        {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", ""}, {"LC_ALL", "ru_RU.UTF-8"}},
+         "чистота: 2048 байт с адреса ПЗУ 0x000 равны FF\n"},
+    };
+    for (const auto& languageCase : cases) {
+        const CliResult result = run({"blank"}, languageCase.environment);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, languageCase.expected);
+    }
+}
+
+} // namespace
+} // namespace rfprog::test

@@ -1,0 +1,51 @@
+# rfprog-cli.exe under Wine, run as a script: cmake -DCASE=... -DCLI=<exe> -DRUNNER=<the
+# cross-compiling emulator, its parts joined by |> -DWORK=<folder> -P wine_cli_test.cmake
+#   read_write_verify  --port lpt1 through the simulated port library beside the exe
+#                      (whichever name it has in this build): write, verify, read back,
+#                      and a mismatch
+#   missing_library    the exe alone in a folder: exit status 3 and one sentence
+string(REPLACE "|" ";" runner "${RUNNER}")
+get_filename_component(bin "${CLI}" DIRECTORY)
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+set(failures 0)
+
+# run_cli(<expected status> <text expected in the output> ARGUMENT...)
+function(run_cli status expected)
+    execute_process(COMMAND ${runner} ${exe} ${ARGN}
+        WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result OUTPUT_VARIABLE out
+        ERROR_VARIABLE err)
+    message(STATUS "rfprog-cli ${ARGN} -> ${result}\n${out}${err}")
+    string(FIND "${out}${err}" "${expected}" at)
+    if(NOT result STREQUAL "${status}" OR at EQUAL -1)
+        message(SEND_ERROR "expected status ${status} and \"${expected}\"")
+    endif()
+endfunction()
+
+if(CASE STREQUAL "read_write_verify")
+    set(exe "${CLI}")
+    set(ENV{RFPROG_SIM_ROM} "${WORK}/rom.bin")
+    set(ENV{LANG} "C.UTF-8")
+    string(REPEAT "rfprog-cli under Wine. " 90 text)
+    string(SUBSTRING "${text}" 0 2048 text)
+    file(WRITE "${WORK}/image.bin" "${text}")
+    run_cli(0 "write: 2048 bytes at ROM 0x000 programmed and verified"
+        --port lpt1 write image.bin)
+    run_cli(0 "verify: 64 bytes at ROM 0x040 match the file"
+        --port lpt1 verify image.bin --rom-offset 0x40 --file-offset 0x40 --length 64)
+    run_cli(0 "read: 2048 bytes from ROM 0x000 written into back.bin" --port lpt1 read back.bin)
+    file(READ "${WORK}/back.bin" back)
+    if(NOT back STREQUAL text)
+        message(SEND_ERROR "back.bin differs from image.bin")
+    endif()
+    file(WRITE "${WORK}/other.bin" "Another text entirely")
+    run_cli(1 "differing bytes: " --port lpt1 verify other.bin --length 21)
+elseif(CASE STREQUAL "missing_library")
+    file(COPY "${CLI}" DESTINATION "${WORK}")
+    get_filename_component(name "${CLI}" NAME)
+    set(exe "${WORK}/${name}")
+    run_cli(3 "rfprog-cli: port lpt1: the port library inpout" --port lpt1 blank)
+    run_cli(3 ".dll was not found: put it beside rfprog-cli.exe" --port lpt1 blank)
+else()
+    message(FATAL_ERROR "unknown case ${CASE}")
+endif()
