@@ -1,7 +1,7 @@
 # Release: the version header of the version resource, the release packages
 # (`cmake --build --preset windows --target package`) and the release checks.
 #
-#   rfprog-<version>-win32.zip  for the operator: rfprog.exe, the operator guides
+#   rfprog-<version>-win32.zip  for the operator: rfprog.exe, rfprog-cli.exe, the operator guides
 #                               with their screenshots, INPOUT32.txt, LICENSE.txt
 #   rfprog-<version>-sim.zip    for trying without hardware: rfprog.exe with the
 #                               simulated inpout32.dll, SIMULATOR.txt, LICENSE.txt
@@ -69,6 +69,7 @@ set(operator_commands
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${operator_dir} ${RFPROG_PACKAGE_ZIP}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${operator_dir}/images
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rfprog> ${operator_dir}/rfprog.exe
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:rfprog-cli> ${operator_dir}/rfprog-cli.exe
     COMMAND ${CMAKE_COMMAND} -E copy ${RFPROG_GUIDE_IMAGES} ${operator_dir}/images/)
 rfprog_stage_text(operator_commands ${CMAKE_SOURCE_DIR}/docs/operator-guide.ru.md
     ${operator_dir}/operator-guide.ru.md)
@@ -80,7 +81,7 @@ add_custom_command(OUTPUT ${RFPROG_PACKAGE_ZIP}
     ${operator_commands}
     COMMAND ${CMAKE_COMMAND} -E chdir ${RFPROG_PACKAGE_STAGE}
             ${CMAKE_COMMAND} -E tar cf ${RFPROG_PACKAGE_ZIP} --format=zip ${RFPROG_RELEASE_NAME}
-    DEPENDS rfprog ${RFPROG_GUIDE_IMAGES} ${CMAKE_SOURCE_DIR}/docs/operator-guide.ru.md
+    DEPENDS rfprog rfprog-cli ${RFPROG_GUIDE_IMAGES} ${CMAKE_SOURCE_DIR}/docs/operator-guide.ru.md
             ${CMAKE_SOURCE_DIR}/docs/operator-guide.en.md ${CMAKE_SOURCE_DIR}/docs/INPOUT32.txt
             ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/cmake/package.cmake
     COMMENT "Operator package ${RFPROG_RELEASE_NAME}-win32.zip"
@@ -117,7 +118,7 @@ add_test(NAME release_package_build
 add_test(NAME release_package_contents
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/check-package.sh ${CMAKE_COMMAND} ${CMAKE_SOURCE_DIR}
             ${RFPROG_RELEASE_NAME} ${RFPROG_PACKAGE_ZIP} ${RFPROG_SIM_PACKAGE_ZIP}
-            $<TARGET_FILE:rfprog> $<TARGET_FILE:inpout32_sim>)
+            $<TARGET_FILE:rfprog> $<TARGET_FILE:inpout32_sim> $<TARGET_FILE:rfprog-cli>)
 set_tests_properties(release_version_resource release_xp_imports release_package_build
     release_package_contents PROPERTIES LABELS static)
 set_tests_properties(release_version_resource release_xp_imports PROPERTIES TIMEOUT 30)

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Unpacks the release packages and checks them:
-# - the operator package holds exactly rfprog.exe, the two operator guides with
+# - the operator package holds exactly rfprog.exe, rfprog-cli.exe, the two operator guides with
 #   every screenshot of docs/images, INPOUT32.txt and LICENSE.txt, and no
-#   inpout32.dll; its rfprog.exe is byte for byte the tested build's exe;
+#   inpout32.dll; its two exes are byte for byte the tested build's;
 # - the simulator package holds exactly rfprog.exe, the simulated inpout32.dll,
 #   SIMULATOR.txt and LICENSE.txt, both binaries those of the tested build;
 # - the texts are their sources as UTF-8 with a byte-order mark and CRLF line
@@ -16,6 +16,7 @@ operator_zip=$(absolute "$4")
 sim_zip=$(absolute "$5")
 exe=$6
 sim_dll=$7
+cli_exe=$8
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -64,6 +65,7 @@ expected="$work/expected-operator"
     done
     echo "$name/operator-guide.en.md"
     echo "$name/operator-guide.ru.md"
+    echo "$name/rfprog-cli.exe"
     echo "$name/rfprog.exe"
 } | LC_ALL=C sort >"$expected"
 if ! files "$op" | cmp -s - "$expected"; then
@@ -75,6 +77,9 @@ if files "$op" | grep -qi 'inpout32\.dll'; then
 fi
 if ! cmp -s "$op/$name/rfprog.exe" "$exe"; then
     fail "rfprog.exe in the operator package is not the tested $exe"
+fi
+if ! cmp -s "$op/$name/rfprog-cli.exe" "$cli_exe"; then
+    fail "rfprog-cli.exe in the operator package is not the tested $cli_exe"
 fi
 for image in "$source"/docs/images/*.png; do
     if ! cmp -s "$op/$name/images/$(basename "$image")" "$image"; then
