@@ -57,7 +57,8 @@ bool takeValue(std::span<const std::string_view> arguments, std::size_t& i, std:
     if (argument.starts_with(name) && argument.size() > name.size() &&
         argument[name.size()] == '=') {
         matched = true;
-        value = argument.substr(name.size() + 1);
+        value = argument;
+        value.remove_prefix(name.size() + 1); // remove_prefix cannot throw: no runtime for it
         return true;
     }
     return true;

@@ -20,6 +20,7 @@ constexpr NamedPort NamedPorts[] = {
 };
 
 constexpr std::string_view SimulatedName = "sim";
+constexpr std::string_view SimulatedFilePrefix = "sim:";
 constexpr std::string_view DevicePrefix = "/dev/";
 
 } // namespace
@@ -56,8 +57,9 @@ PortParse parsePortChoice(std::string_view text, PortChoice& choice) {
     if (text == SimulatedName) {
         return PortParse::Parsed;
     }
-    if (text.starts_with("sim:")) {
-        choice.path = text.substr(4);
+    if (text.starts_with(SimulatedFilePrefix)) {
+        choice.path = text;
+        choice.path.remove_prefix(SimulatedFilePrefix.size());
         return choice.path.empty() ? PortParse::NamesNothing : PortParse::Parsed;
     }
     if (text.starts_with(DevicePrefix)) {

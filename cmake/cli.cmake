@@ -22,9 +22,14 @@ add_executable(rfprog-cli
     cli/interrupt_${RFPROG_PLATFORM}.cpp
     cli/main_${RFPROG_PLATFORM}.cpp
     device/tracing_port.cpp
-    sim/file_backed_board.cpp)
+    # The simulated board is part of this product (--port sim), so it is compiled here with
+    # the product's flags rather than taken from rfprog_sim, which is built for the tests
+    # with exceptions on and would bring the exception runtime into the program.
+    sim/file_backed_board.cpp
+    sim/sim_settings.cpp
+    sim/simulated_board.cpp)
 target_include_directories(rfprog-cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(rfprog-cli PRIVATE rfprog_sim rfprog_core)
+target_link_libraries(rfprog-cli PRIVATE rfprog_core)
 target_compile_options(rfprog-cli PRIVATE ${RFPROG_PRODUCT_FLAGS})
 
 if(WIN32)
