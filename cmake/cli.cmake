@@ -40,6 +40,11 @@ if(WIN32)
     target_link_options(rfprog-cli PRIVATE -municode -static -static-libgcc -static-libstdc++
         ${RFPROG_XP_LINK} -Wl,--gc-sections -s)
 
+    add_test(NAME cli_exe_imports
+        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/check-cli-exe.sh
+                $<TARGET_FILE:rfprog-cli> ${CMAKE_OBJDUMP})
+    set_tests_properties(cli_exe_imports PROPERTIES LABELS static TIMEOUT 30)
+
     # Under Wine, with the simulated port library beside the program (whichever name this
     # architecture gives it), and once without it.
     if(COMMAND rfprog_wine_test)

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Checks the built rfprog-cli.exe: a console program that imports system DLLs only. The
+# port library is loaded at run time, so that its absence is told in a sentence.
+set -eu
+exe=$1
+objdump=$2
+
+imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+echo "imported DLLs: $imports"
+if [ "$imports" != "kernel32.dll msvcrt.dll " ]; then
+    echo "FAIL: expected exactly kernel32.dll and msvcrt.dll"
+    exit 1
+fi
+subsystem=$("$objdump" -p "$exe" | awk '/^Subsystem/{print $2}')
+echo "subsystem: $subsystem (3 = console)"
+if [ "$subsystem" != "00000003" ]; then
+    echo "FAIL: expected a console program"
+    exit 1
+fi
+if ! grep -q "Out32" "$exe" || ! grep -q "IsInpOutDriverOpen" "$exe"; then
+    echo "FAIL: the port library's functions are not looked up by name"
+    exit 1
+fi
+echo "PASS"
