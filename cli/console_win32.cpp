@@ -49,14 +49,15 @@ void writeText(Stream stream, std::string_view text) {
     }
 }
 
-// Ctrl-C ends a console read with nothing read; the interrupt flag tells it from Enter.
+// Ctrl-C aborts a console read, possibly before the handler's thread has set the flag, so
+// either tells an interruption from the end of input.
 LineResult waitForLine() {
     HANDLE input = handle(Stream::In);
     for (;;) {
         char c = 0;
         DWORD count = 0;
         const BOOL read = ReadFile(input, &c, 1, &count, nullptr);
-        if (interruptRequested()) {
+        if (interruptRequested() || (!read && GetLastError() == ERROR_OPERATION_ABORTED)) {
             return LineResult::Interrupted;
         }
         if (!read || count == 0) {
