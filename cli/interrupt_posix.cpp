@@ -16,15 +16,18 @@ extern "C" void onSignal(int) {
 
 } // namespace
 
-// Without SA_RESTART, so that a wait for the operator's Enter ends on the signal too.
+// Without SA_RESTART, so that a wait for the operator's Enter ends on the signal too. A
+// closed output pipe must not end the program with the voltage on: writes to it just fail.
 void installInterruptHandlers() {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         sigaction(signal, &action, nullptr);
     }
+    action.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 bool interruptRequested() {
