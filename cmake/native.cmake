@@ -15,3 +15,4 @@ gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 30)
 
 # Sanitizer, fuzzing and benchmark builds.
 include(cmake/hardening.cmake OPTIONAL)
+include(cmake/linux_ports.cmake OPTIONAL)

@@ -1,0 +1,38 @@
+# Linux: the parallel port through /dev/parportN and through raw port I/O, and their
+# tests on a simulated /dev/parportN. Included at the end of the native build.
+if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR RFPROG_FUZZ)
+    return()
+endif()
+
+# Part of the core on Linux, so that every program built on it can open either port.
+target_sources(rfprog_core PRIVATE device/ppdev_port.cpp device/raw_io_port.cpp)
+
+# libppdev_sim.so: the simulated /dev/parportN. It carries its own copy of the board and
+# its memory files, as the core libraries are not built position-independent, and
+# exports only the C library's entry points that it answers and its counters.
+add_library(ppdev_sim SHARED
+    tests/ppdev/ppdev_interposer.cpp
+    sim/simulated_board.cpp
+    sim/sim_settings.cpp
+    sim/file_backed_board.cpp
+    image/image_file_posix.cpp)
+set_target_properties(ppdev_sim PROPERTIES CXX_VISIBILITY_PRESET hidden)
+target_include_directories(ppdev_sim PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_options(ppdev_sim PRIVATE ${RFPROG_WARNINGS})
+target_link_libraries(ppdev_sim PRIVATE ${CMAKE_DL_LIBS})
+
+# Linked ahead of the C library, the simulated driver answers this test program's own
+# open, ioctl and close on the simulated path.
+add_executable(linux_ports_tests
+    tests/ppdev/ppdev_port_test.cpp
+    tests/linux_ports/raw_io_port_test.cpp)
+target_include_directories(linux_ports_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(linux_ports_tests PRIVATE ppdev_sim rfprog_sim rfprog_core GTest::gtest_main)
+target_compile_options(linux_ports_tests PRIVATE ${RFPROG_WARNINGS})
+gtest_discover_tests(linux_ports_tests DISCOVERY_TIMEOUT 30)
+
+# Not a test: prints the requests per operation and the time per request.
+add_executable(ppdev_timing tests/ppdev/ppdev_timing.cpp)
+target_include_directories(ppdev_timing PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(ppdev_timing PRIVATE ppdev_sim rfprog_sim rfprog_core)
+target_compile_options(ppdev_timing PRIVATE ${RFPROG_WARNINGS})
