@@ -2,7 +2,8 @@
 # (`cmake --build --preset windows --target package`) and the release checks.
 #
 #   rfprog-<version>-win32.zip  for the operator: rfprog.exe, rfprog-cli.exe, the operator guides
-#                               with their screenshots, INPOUT32.txt, LICENSE.txt
+#                               (text and web page) with their screenshots, INPOUT32.txt,
+#                               LICENSE.txt
 #   rfprog-<version>-sim.zip    for trying without hardware: rfprog.exe with the
 #                               simulated inpout32.dll, SIMULATOR.txt, LICENSE.txt
 #
@@ -12,6 +13,41 @@
 # This file also runs as a script, `cmake -DINPUT=a -DOUTPUT=b -P package.cmake`,
 # which stages a text file for Windows: UTF-8 with a byte-order mark and CRLF line
 # ends, so that Notepad on Windows XP shows the Russian text and the line breaks.
+# With -DMARKDOWN=<converter> it makes a guide into a web page instead, which opens
+# in any browser with its pictures; links between the guides lead to their pages.
+if(CMAKE_SCRIPT_MODE_FILE AND DEFINED MARKDOWN)
+    file(READ "${INPUT}" text)
+    string(REGEX REPLACE "(operator-guide\\.[a-z]+)\\.md" "\\1.html" text "${text}")
+    string(REGEX MATCH "^# ([^\n]*)" heading "${text}")
+    set(title "${CMAKE_MATCH_1}")
+    string(REGEX MATCH "\\.([a-z][a-z])\\.md$" language "${INPUT}")
+    set(language "${CMAKE_MATCH_1}")
+    file(WRITE "${OUTPUT}.md" "${text}")
+    execute_process(COMMAND "${MARKDOWN}" --extension table --to html "${OUTPUT}.md"
+        OUTPUT_VARIABLE body RESULT_VARIABLE result)
+    file(REMOVE "${OUTPUT}.md")
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "${MARKDOWN} could not convert ${INPUT}")
+    endif()
+    file(WRITE "${OUTPUT}" "<!DOCTYPE html>
+<html lang=\"${language}\">
+<head>
+<meta charset=\"utf-8\">
+<title>${title}</title>
+<style>
+body { font-family: Tahoma, Verdana, sans-serif; max-width: 52em; margin: 1em auto; padding: 0 1em; line-height: 1.4; }
+table { border-collapse: collapse; margin: 0.5em 0; }
+th, td { border: 1px solid #999; padding: 0.25em 0.5em; vertical-align: top; text-align: left; }
+code { background: #eee; }
+blockquote { border-left: 4px solid #ccc; margin-left: 0; padding-left: 1em; }
+</style>
+</head>
+<body>
+${body}</body>
+</html>
+")
+    return()
+endif()
 if(CMAKE_SCRIPT_MODE_FILE)
     file(READ "${INPUT}" text)
     string(ASCII 239 187 191 bom)
@@ -47,6 +83,11 @@ if(NOT RFPROG_WINDOWS_BITS EQUAL 32)
 endif()
 
 # The packages.
+find_program(RFPROG_MARKDOWN cmark-gfm)
+if(NOT RFPROG_MARKDOWN)
+    message(FATAL_ERROR "cmark-gfm, which makes the operator guides into web pages, is missing "
+                        "(apt-get install cmark-gfm, or run scripts/setup.sh)")
+endif()
 set(RFPROG_RELEASE_NAME rfprog-${rfprog_VERSION})
 set(RFPROG_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${RFPROG_RELEASE_NAME}-win32.zip)
 set(RFPROG_SIM_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${RFPROG_RELEASE_NAME}-sim.zip)
@@ -75,6 +116,13 @@ rfprog_stage_text(operator_commands ${CMAKE_SOURCE_DIR}/docs/operator-guide.ru.m
     ${operator_dir}/operator-guide.ru.md)
 rfprog_stage_text(operator_commands ${CMAKE_SOURCE_DIR}/docs/operator-guide.en.md
     ${operator_dir}/operator-guide.en.md)
+foreach(language ru en)
+    list(APPEND operator_commands
+        COMMAND ${CMAKE_COMMAND} -DMARKDOWN=${RFPROG_MARKDOWN}
+                -DINPUT=${CMAKE_SOURCE_DIR}/docs/operator-guide.${language}.md
+                -DOUTPUT=${operator_dir}/operator-guide.${language}.html
+                -P ${CMAKE_SOURCE_DIR}/cmake/package.cmake)
+endforeach()
 rfprog_stage_text(operator_commands ${CMAKE_SOURCE_DIR}/docs/INPOUT32.txt ${operator_dir}/INPOUT32.txt)
 rfprog_stage_text(operator_commands ${CMAKE_SOURCE_DIR}/LICENSE ${operator_dir}/LICENSE.txt)
 add_custom_command(OUTPUT ${RFPROG_PACKAGE_ZIP}

@@ -8,6 +8,7 @@ packages=(
     cmake make g++ python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     mingw-w64-tools wine wine32:i386 wine64 fonts-wine locales xvfb x11-utils imagemagick
+    cmark-gfm
 )
 
 sudo=""

@@ -63,7 +63,9 @@ expected="$work/expected-operator"
     for image in "$source"/docs/images/*.png; do
         echo "$name/images/$(basename "$image")"
     done
+    echo "$name/operator-guide.en.html"
     echo "$name/operator-guide.en.md"
+    echo "$name/operator-guide.ru.html"
     echo "$name/operator-guide.ru.md"
     echo "$name/rfprog-cli.exe"
     echo "$name/rfprog.exe"
@@ -98,6 +100,25 @@ for guide in "$op/$name"/operator-guide.*.md; do
     for link in $links; do
         [ -f "$op/$name/$link" ] || fail "$(basename "$guide") links to $link, which is not in the package"
     done
+done
+
+# The web pages of the guides: UTF-8, every picture of their text, every section, and
+# links to each other's page rather than to the Markdown.
+for language in ru en; do
+    page="$op/$name/operator-guide.$language.html"
+    text="$source/docs/operator-guide.$language.md"
+    grep -q '<meta charset="utf-8">' "$page" || fail "$(basename "$page") does not say it is UTF-8"
+    for link in $(grep -o '](images/[^)]*)' "$text" | sed 's/^](//; s/)$//' | sort -u); do
+        grep -qF "src=\"$link\"" "$page" || fail "$(basename "$page") does not show $link"
+    done
+    sections=$(grep -c '^## ' "$text")
+    headings=$(grep -c '<h2>' "$page")
+    [ "$sections" -eq "$headings" ] ||
+        fail "$(basename "$page") has $headings sections, its text $sections"
+    if grep -q 'operator-guide\.[a-z]*\.md' "$page"; then
+        fail "$(basename "$page") links to a Markdown guide"
+    fi
+    grep -q 'href="operator-guide\.[a-z]*\.html"' "$page" || fail "$(basename "$page") links to no other guide"
 done
 
 # The simulator package.
