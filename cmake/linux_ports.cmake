@@ -1,5 +1,6 @@
-# Linux: the parallel port through /dev/parportN and through raw port I/O, and their
-# tests on a simulated /dev/parportN. Included at the end of the native build.
+# Linux: the parallel port through /dev/parportN and through raw port I/O, their tests
+# on a simulated /dev/parportN, and (once rfprog-cli exists) its tests there and its
+# Debian package. Included at the end of the native build.
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR RFPROG_FUZZ)
     return()
 endif()
@@ -36,3 +37,29 @@ add_executable(ppdev_timing tests/ppdev/ppdev_timing.cpp)
 target_include_directories(ppdev_timing PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(ppdev_timing PRIVATE ppdev_sim rfprog_sim rfprog_core)
 target_compile_options(ppdev_timing PRIVATE ${RFPROG_WARNINGS})
+
+# The ports are product code, built without RTTI, which the sanitizer's vptr check of
+# their callers needs.
+if(RFPROG_SANITIZE)
+    target_compile_options(linux_ports_tests PRIVATE -fno-sanitize=vptr)
+    target_compile_options(ppdev_timing PRIVATE -fno-sanitize=vptr)
+endif()
+
+# rfprog-cli comes from cmake/cli.cmake, which is read after this file: what needs it
+# waits for the end of the configuration.
+function(rfprog_linux_cli_tests)
+    if(NOT TARGET rfprog-cli)
+        return()
+    endif()
+    add_executable(ppdev_cli_tests tests/ppdev/cli_ppdev_test.cpp tests/cli/cli_process.cpp)
+    target_include_directories(ppdev_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_definitions(ppdev_cli_tests PRIVATE
+        RFPROG_CLI_PATH="$<TARGET_FILE:rfprog-cli>"
+        RFPROG_PPDEV_SIM_LIBRARY="$<TARGET_FILE:ppdev_sim>")
+    target_link_libraries(ppdev_cli_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main util)
+    target_compile_options(ppdev_cli_tests PRIVATE ${RFPROG_WARNINGS})
+    add_dependencies(ppdev_cli_tests rfprog-cli ppdev_sim)
+    gtest_discover_tests(ppdev_cli_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300)
+endfunction()
+cmake_language(DEFER CALL rfprog_linux_cli_tests)
+cmake_language(DEFER CALL include ${CMAKE_SOURCE_DIR}/cmake/linux_package.cmake)
