@@ -76,8 +76,9 @@ namespace {
 
 // What the simulated board adds to bits 0-3 while the lines are input.
 constexpr std::uint8_t ReadingBits = controlByte(ControlValue::ReadRom) & ~PpdevControlLines;
-// The control value that the claim restores on a port used for the first time.
-constexpr std::uint8_t RestoredControl = 0x0C;
+// The control value that the claim restores on a port used for the first time: the
+// printer default, which on this board is the programming voltage on.
+constexpr std::uint8_t RestoredControl = controlByte(ControlValue::VoltageOn);
 
 struct Name {
     std::string_view text;
