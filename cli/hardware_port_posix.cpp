@@ -1,6 +1,11 @@
-// The hardware ports on Linux: a port device (/dev/parportN) or raw port I/O at a base
-// address (lpt1..lpt3, 0xNNNN, with --ecr). Their backends come separately.
+// The hardware ports on Linux: a port device (/dev/parportN) through the kernel's
+// driver, or raw port I/O at a base address (lpt1..lpt3, 0xNNNN, with --ecr).
 #include "cli/platform.h"
+#include "device/ppdev_port.h"
+#include "device/raw_io_port.h"
+
+#include <algorithm>
+#include <array>
 
 namespace rfprog::cli {
 
@@ -12,21 +17,42 @@ std::string_view portLibraryName() {
     return {}; // no port library on this system
 }
 
-// === Hardware backends on Linux: one case per backend. ===
-// PortKind::Device opens a PpdevPort on choice.path; PortKind::Address opens a RawIoPort
-// on choice.base with choice.ecr. Both set the board idle themselves on open and close.
-// Until they are here, both kinds answer Unsupported.
+namespace {
+
+// One of each, open for the program's run; both set the board idle themselves on open
+// and on close.
+PpdevPort DevicePort;
+RawIoPort AddressPort;
+
+} // namespace
+
 PortOpenError openHardwarePort(const PortChoice& choice, ProgrammerPort*& port) {
     port = nullptr;
+    PortOpenError error = PortOpenError::Unsupported;
     switch (choice.kind) {
-    case PortKind::Device:
+    case PortKind::Device: {
+        std::array<char, 4096> path{}; // PATH_MAX, with its terminating zero
+        if (choice.path.size() >= path.size()) {
+            return PortOpenError::DeviceMissing;
+        }
+        std::copy(choice.path.begin(), choice.path.end(), path.begin());
+        error = DevicePort.open(path.data());
+        port = error == PortOpenError::None ? &DevicePort : nullptr;
+        break;
+    }
     case PortKind::Address:
+        error = AddressPort.open(choice.base, choice.ecr);
+        port = error == PortOpenError::None ? &AddressPort : nullptr;
+        break;
     case PortKind::Simulated:
         break;
     }
-    return PortOpenError::Unsupported;
+    return error;
 }
 
-void closeHardwarePort() {}
+void closeHardwarePort() {
+    DevicePort.close();
+    AddressPort.close();
+}
 
 } // namespace rfprog::cli

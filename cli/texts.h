@@ -163,13 +163,16 @@ inline constexpr TextEntry TextTable[] = {
     {Text::PortBusy, "another driver holds the port: unload the module lp (rmmod lp)",
      "порт занят другим драйвером: выгрузите модуль lp (rmmod lp)"},
     {Text::PortNotBidirectional,
-     "the port cannot read its data lines: set it to PS/2 (bidirectional) mode in the BIOS",
-     "порт не может читать линии данных: включите в BIOS режим PS/2 (двунаправленный)"},
+     "the port cannot read its data lines: set it to PS/2, bidirectional or ECP+PS/2 mode in "
+     "the BIOS",
+     "порт не может читать линии данных: включите в BIOS режим PS/2, двунаправленный "
+     "(Bi-Directional) или ECP+PS/2"},
     {Text::PortRawAccessDenied,
-     "direct port access was refused: run as root or with CAP_SYS_RAWIO, or use "
-     "--port /dev/parportN (Secure Boot forbids direct access)",
-     "прямой доступ к порту запрещён: запустите от root или с CAP_SYS_RAWIO либо "
-     "используйте --port /dev/parportN (Secure Boot запрещает прямой доступ)"},
+     "direct port access was refused: run as root or grant CAP_SYS_RAWIO; if Secure Boot "
+     "lockdown forbids it (see /sys/kernel/security/lockdown), use --port /dev/parportN",
+     "прямой доступ к порту запрещён: запустите от root или дайте право CAP_SYS_RAWIO; если "
+     "его запрещает блокировка Secure Boot (см. /sys/kernel/security/lockdown), используйте "
+     "--port /dev/parportN"},
     {Text::PortEcrMissing,
      "no extended control register answered at the --ecr address: check it, or leave --ecr out",
      "по адресу --ecr не отвечает расширенный регистр управления: проверьте адрес или "
