@@ -1,8 +1,11 @@
+#include "cli/interrupt_posix.h"
 #include "cli/platform.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+
+#include <poll.h>
 #include <unistd.h>
 
 namespace rfprog::cli {
@@ -41,13 +44,31 @@ void writeText(Stream stream, std::string_view text) {
     }
 }
 
-// Byte by byte, so that nothing after the line is taken from the input.
+// Byte by byte, so that nothing after the line is taken from the input. The wait also
+// watches the signal pipe: a signal that comes just before the read would otherwise be
+// missed, and the wait (with the voltage on, for --hold) would go on.
 LineResult waitForLine() {
     for (;;) {
+        if (interruptRequested()) {
+            return LineResult::Interrupted;
+        }
+        pollfd waits[] = {{STDIN_FILENO, POLLIN, 0}, {interruptDescriptor(), POLLIN, 0}};
+        if (::poll(waits, waits[1].fd < 0 ? 1 : 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return LineResult::End;
+        }
+        if (interruptRequested()) {
+            return LineResult::Interrupted;
+        }
         char c = 0;
         const ssize_t count = ::read(STDIN_FILENO, &c, 1);
         if (count < 0) {
-            return errno == EINTR ? LineResult::Interrupted : LineResult::End;
+            if (errno == EINTR || errno == EAGAIN) {
+                continue;
+            }
+            return LineResult::End;
         }
         if (count == 0) {
             return LineResult::End;

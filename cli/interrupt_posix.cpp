@@ -1,7 +1,12 @@
+#include "cli/interrupt_posix.h"
 #include "cli/platform.h"
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace rfprog::cli {
 
@@ -9,9 +14,14 @@ namespace {
 
 std::atomic<bool> Interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+int SignalPipe[2] = {-1, -1}; // the handler writes a byte; a waiting read watches it
 
 extern "C" void onSignal(int) {
     Interrupted.store(true);
+    const int savedErrno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(SignalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace
@@ -19,6 +29,12 @@ extern "C" void onSignal(int) {
 // Without SA_RESTART, so that a wait for the operator's Enter ends on the signal too. A
 // closed output pipe must not end the program with the voltage on: writes to it just fail.
 void installInterruptHandlers() {
+    if (::pipe(SignalPipe) == 0) {
+        for (const int end : SignalPipe) {
+            ::fcntl(end, F_SETFL, ::fcntl(end, F_GETFL) | O_NONBLOCK);
+            ::fcntl(end, F_SETFD, FD_CLOEXEC);
+        }
+    }
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -32,6 +48,10 @@ void installInterruptHandlers() {
 
 bool interruptRequested() {
     return Interrupted.load();
+}
+
+int interruptDescriptor() {
+    return SignalPipe[0];
 }
 
 } // namespace rfprog::cli
