@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <string_view>
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/wait.h>
@@ -36,7 +37,11 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
     : out_(folder / "stdout.txt"), err_(folder / "stderr.txt") {
     std::vector<std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
-        if (!clearedVariable(*entry)) {
+        // A variable the test sets replaces the inherited one (getenv takes the first).
+        const std::string_view inherited(*entry);
+        const bool replaced =
+            environment.count(std::string(inherited.substr(0, inherited.find('=')))) != 0;
+        if (!clearedVariable(*entry) && !replaced) {
             variables.emplace_back(*entry);
         }
     }

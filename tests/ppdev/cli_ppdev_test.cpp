@@ -47,7 +47,8 @@ class CliPpdevTest : public CliTest {
         if (device) {
             command = {"--port", DevicePath};
             environment["LD_PRELOAD"] = RFPROG_PPDEV_SIM_LIBRARY;
-            environment["ASAN_OPTIONS"] = "verify_asan_link_order=0";
+            // Under the sanitizers the simulated driver comes before their runtime.
+            environment["ASAN_OPTIONS"] = "halt_on_error=1:detect_leaks=1:verify_asan_link_order=0";
             environment[PpdevPathVariable] = DevicePath;
             environment[sim::RomVariable] = romFile.string();
             environment[sim::TraceVariable] = boardTrace.string();
