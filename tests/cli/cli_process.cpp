@@ -4,9 +4,9 @@
 
 #include <cerrno>
 #include <csignal>
-#include <string_view>
 #include <fcntl.h>
 #include <pty.h>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
