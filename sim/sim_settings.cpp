@@ -27,10 +27,12 @@ bool applyFault(BoardFaults& faults, std::string_view word) {
         return true;
     }
     if (word.starts_with("stuck0=")) {
-        return parseNumber(word.substr(7), faults.stuckAtZero, 16);
+        word.remove_prefix(7);
+        return parseNumber(word, faults.stuckAtZero, 16);
     }
     if (word.starts_with("stuck1=")) {
-        return parseNumber(word.substr(7), faults.stuckAtOne, 16);
+        word.remove_prefix(7);
+        return parseNumber(word, faults.stuckAtOne, 16);
     }
     return word.empty();
 }
@@ -54,8 +56,10 @@ bool applyFaultsSetting(SimulatedBoard& board, std::string_view faults) {
     bool understood = true;
     while (!faults.empty()) {
         const std::size_t comma = faults.find(',');
-        understood = applyFault(board.faults, faults.substr(0, comma)) && understood;
-        faults = comma == std::string_view::npos ? std::string_view() : faults.substr(comma + 1);
+        // Cut without substr, whose range check would bring the exception runtime along.
+        const std::size_t end = comma == std::string_view::npos ? faults.size() : comma;
+        understood = applyFault(board.faults, std::string_view(faults.data(), end)) && understood;
+        faults.remove_prefix(comma == std::string_view::npos ? end : end + 1);
     }
     return understood;
 }
