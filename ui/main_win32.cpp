@@ -57,6 +57,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     Instance = GetModuleHandleW(nullptr);
     rfprog::Win32DialogWindow::setInstance(Instance);
-    DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc, 0);
-    ExitProcess(0);
+    // A window that could not be made is a failure, not an operator's normal exit.
+    const INT_PTR ended =
+        DialogBoxParamW(Instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainDialogProc, 0);
+    ExitProcess(ended == -1 ? 1 : 0);
 }

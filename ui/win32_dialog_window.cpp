@@ -12,8 +12,8 @@ const wchar_t* wide(const char16_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 
-// The open-file record, filled at build time but for the two handles. Its size is
-// the 76-byte form that every Windows version accepts.
+// The open-file record, filled at build time but for the two handles. Its size is the
+// oldest form, which every Windows version accepts: 76 bytes in the 32-bit program.
 OPENFILENAMEW OpenFileRecord = {
     OPENFILENAME_SIZE_VERSION_400W,
     nullptr, // owner: the main dialog
