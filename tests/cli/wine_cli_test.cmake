@@ -2,7 +2,7 @@
 # cross-compiling emulator, its parts joined by |> -DWORK=<folder> -P wine_cli_test.cmake
 #   read_write_verify  --port lpt1 through the simulated port library beside the exe
 #                      (whichever name it has in this build): write, verify, read back,
-#                      and a mismatch
+#                      and a mismatch; then a base address above 0x8000
 #   missing_library    the exe alone in a folder: exit status 3 and one sentence
 string(REPLACE "|" ";" runner "${RUNNER}")
 get_filename_component(bin "${CLI}" DIRECTORY)
@@ -40,6 +40,20 @@ if(CASE STREQUAL "read_write_verify")
     endif()
     file(WRITE "${WORK}/other.bin" "Another text entirely")
     run_cli(1 "differing bytes: " --port lpt1 verify other.bin --length 21)
+
+    # A card above 0x8000: the library gets the full address, and the program's own
+    # trace says the same as the library's.
+    set(ENV{RFPROG_SIM_TRACE} "${WORK}/library-trace.txt")
+    run_cli(0 "blank: " --port 0xD010 --trace "${WORK}/own-trace.txt" blank --length 1)
+    unset(ENV{RFPROG_SIM_TRACE})
+    file(READ "${WORK}/library-trace.txt" library)
+    file(READ "${WORK}/own-trace.txt" own)
+    string(REPLACE "\r" "" own "${own}")
+    string(FIND "${library}" "W D012 AA\nR D010 " at)
+    if(at EQUAL -1 OR NOT library STREQUAL own)
+        message(SEND_ERROR "the traces of --port 0xD010 differ or lack D012/D010:\n"
+                           "library:\n${library}\nprogram:\n${own}")
+    endif()
 elseif(CASE STREQUAL "missing_library")
     file(COPY "${CLI}" DESTINATION "${WORK}")
     get_filename_component(name "${CLI}" NAME)
