@@ -20,12 +20,14 @@ bool readBlock(OperationContext& context, Text progressText) {
 
 // A question that needs the operator's hands; false when the operator stopped.
 bool ask(OperationContext& context, Text question) {
+    // The trace shows the port as it is while the operator acts, from the moment the
+    // question shows.
+    context.trace.flush();
     context.console.note(question);
     if (context.options.yes) {
         context.console.note(Text::AnsweredByYes);
         return !interruptRequested();
     }
-    context.trace.flush(); // the trace shows the port as it is while the operator acts
     return waitForLine() == LineResult::Line && !interruptRequested();
 }
 
