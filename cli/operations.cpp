@@ -142,8 +142,8 @@ ExitStatus timerOperation(OperationContext& context) {
         return ExitStatus::Success;
     }
     device.holdProgrammingVoltage();
-    context.console.note(Text::HoldVoltage);
     context.trace.flush();
+    context.console.note(Text::HoldVoltage);
     // A line or the end of input switches off; so does a signal, reported as such.
     const LineResult line = waitForLine();
     device.switchOff();
