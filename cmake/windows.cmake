@@ -59,6 +59,7 @@ add_executable(rfprog WIN32
     ui/main_win32.cpp
     ui/win32_dialog_window.cpp
     device/inpout32_port.cpp
+    device/port_library.cpp
     resources/rfprog.rc
     resources/version.rc)
 add_dependencies(rfprog inpout32_import)

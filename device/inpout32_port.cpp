@@ -1,6 +1,7 @@
 #include "device/inpout32_port.h"
 
 #include "device/inpout32.h"
+#include "device/port_library.h"
 
 #include <windows.h>
 
@@ -23,15 +24,7 @@ std::uint8_t Inpout32Port::readStatus() {
 }
 
 bool Inpout32Port::driverOpen() {
-    using DriverCheck = BOOL(WINAPI*)();
-    const FARPROC found =
-        GetProcAddress(GetModuleHandleA(RFPROG_PORT_LIBRARY), RFPROG_DRIVER_CHECK_EXPORT);
-    if (found == nullptr) {
-        return true;
-    }
-    // Through the generic function type, which converts to any other without a warning.
-    const auto check = reinterpret_cast<DriverCheck>(reinterpret_cast<void (*)()>(found));
-    return check() != FALSE;
+    return portLibraryDriverOpen(GetModuleHandleA(RFPROG_PORT_LIBRARY));
 }
 
 } // namespace rfprog

@@ -17,6 +17,13 @@ Function libraryFunction(HMODULE library, const char* name) {
 
 } // namespace
 
+bool portLibraryDriverOpen(void* library) {
+    using DriverCheck = BOOL(__stdcall*)();
+    const auto check =
+        libraryFunction<DriverCheck>(static_cast<HMODULE>(library), RFPROG_DRIVER_CHECK_EXPORT);
+    return check == nullptr || check() != FALSE;
+}
+
 PortOpenError PortLibraryPort::open(std::uint16_t base) {
     HMODULE library = LoadLibraryA(RFPROG_PORT_LIBRARY);
     if (library == nullptr) {
@@ -28,9 +35,7 @@ PortOpenError PortLibraryPort::open(std::uint16_t base) {
         FreeLibrary(library);
         return PortOpenError::LibraryMissing; // not the port library, whatever its name
     }
-    using DriverCheck = BOOL(__stdcall*)();
-    const auto driverOpen = libraryFunction<DriverCheck>(library, RFPROG_DRIVER_CHECK_EXPORT);
-    if (driverOpen != nullptr && driverOpen() == 0) {
+    if (!portLibraryDriverOpen(library)) {
         FreeLibrary(library);
         return PortOpenError::DriverNotOpen;
     }

@@ -10,6 +10,10 @@
 
 namespace rfprog {
 
+// False when the loaded port library has the driver check and it says that its driver
+// did not open (reads then give 0 and writes go nowhere); editions without it pass.
+bool portLibraryDriverOpen(void* library);
+
 class PortLibraryPort final : public ProgrammerPort {
   public:
     // Loads the library and takes its functions; the port is usable only after None.
