@@ -26,32 +26,28 @@ RawIoPort AddressPort;
 
 } // namespace
 
-PortOpenError openHardwarePort(const PortChoice& choice, ProgrammerPort*& port) {
-    port = nullptr;
-    PortOpenError error = PortOpenError::Unsupported;
-    switch (choice.kind) {
-    case PortKind::Device: {
-        std::array<char, 4096> path{}; // PATH_MAX, with its terminating zero
-        if (choice.path.size() >= path.size()) {
-            return PortOpenError::DeviceMissing;
-        }
-        std::copy(choice.path.begin(), choice.path.end(), path.begin());
-        error = DevicePort.open(path.data());
-        port = error == PortOpenError::None ? &DevicePort : nullptr;
-        break;
+PortOpenError openDevicePort(const PortChoice& choice, ProgrammerPort*& port) {
+    std::array<char, 4096> path{}; // PATH_MAX, with its terminating zero
+    if (choice.path.size() >= path.size()) {
+        return PortOpenError::DeviceMissing;
     }
-    case PortKind::Address:
-        error = AddressPort.open(choice.base, choice.ecr);
-        port = error == PortOpenError::None ? &AddressPort : nullptr;
-        break;
-    case PortKind::Simulated:
-        break;
-    }
+    std::copy(choice.path.begin(), choice.path.end(), path.begin());
+    const PortOpenError error = DevicePort.open(path.data());
+    port = error == PortOpenError::None ? &DevicePort : nullptr;
     return error;
 }
 
-void closeHardwarePort() {
+void closeDevicePort() {
     DevicePort.close();
+}
+
+PortOpenError openAddressPort(const PortChoice& choice, ProgrammerPort*& port) {
+    const PortOpenError error = AddressPort.open(choice.base, choice.ecr);
+    port = error == PortOpenError::None ? &AddressPort : nullptr;
+    return error;
+}
+
+void closeAddressPort() {
     AddressPort.close();
 }
 

@@ -3,11 +3,13 @@
 #include "device/inpout32.h"
 #include "device/port_library.h"
 
+#include <optional>
+
 namespace rfprog::cli {
 
 namespace {
 
-PortLibraryPort LibraryPort;
+std::optional<PortLibraryPort<LoadedPortLibrary>> LibraryPort;
 
 } // namespace
 
@@ -19,21 +21,18 @@ std::string_view portLibraryName() {
     return RFPROG_PORT_LIBRARY;
 }
 
-// Port devices are a Linux matter; the port library needs no extended control register.
-PortOpenError openHardwarePort(const PortChoice& choice, ProgrammerPort*& port) {
-    port = nullptr;
-    if (choice.kind != PortKind::Address) {
-        return PortOpenError::Unsupported;
-    }
-    const PortOpenError error = LibraryPort.open(choice.base);
-    if (error == PortOpenError::None) {
-        port = &LibraryPort;
-    }
+// The port library needs no extended control register.
+PortOpenError openAddressPort(const PortChoice& choice, ProgrammerPort*& port) {
+    const PortOpenError error = LibraryPort.emplace(choice.base).library.load();
+    port = error == PortOpenError::None ? &*LibraryPort : nullptr;
     return error;
 }
 
-void closeHardwarePort() {
-    LibraryPort.close();
+void closeAddressPort() {
+    if (LibraryPort) {
+        LibraryPort->library.unload();
+        LibraryPort.reset();
+    }
 }
 
 } // namespace rfprog::cli

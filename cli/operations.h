@@ -5,6 +5,7 @@
 // differences; for a block that matches, the traffic is the same as the dialog's.
 #pragma once
 
+#include "cli/exit_status.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/port_session.h"

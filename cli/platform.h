@@ -4,7 +4,7 @@
 
 #include "cli/port_choice.h"
 #include "cli/texts.h"
-#include "device/port_backend.h"
+#include "device/port_open_error.h"
 #include "device/programmer_port.h"
 
 #include <cstdint>
@@ -44,11 +44,17 @@ class OutputFile {
     std::intptr_t handle_ = -1;
 };
 
-// Hardware ports (hardware_port_*.cpp): every backend but the simulated board. open
-// writes nothing; the caller sets the board idle once the port is there.
+// Hardware ports (hardware_port_*.cpp), the port table's entries for them. open writes
+// nothing; the caller sets the board idle once the port is there.
 std::string_view defaultPortName();
 std::string_view portLibraryName();
-PortOpenError openHardwarePort(const PortChoice& choice, ProgrammerPort*& port);
-void closeHardwarePort();
+// A base address: raw port I/O on Linux (with --ecr), the port library on Windows.
+PortOpenError openAddressPort(const PortChoice& choice, ProgrammerPort*& port);
+void closeAddressPort();
+#ifndef _WIN32
+// A port device such as /dev/parport0, through the kernel's driver.
+PortOpenError openDevicePort(const PortChoice& choice, ProgrammerPort*& port);
+void closeDevicePort();
+#endif
 
 } // namespace rfprog::cli

@@ -1,5 +1,12 @@
-// The --port text: which way of reaching the board the program uses.
+// The --port text and the ways of reaching the board. Every way is one entry of the port
+// table (port_choice.cpp): the --port forms it takes, how it is opened and let go (its
+// open errors are PortOpenError values, each with its sentence), the systems it exists
+// on, and the address its trace shows.
 #pragma once
+
+#include "cli/exit_status.h"
+#include "cli/output.h"
+#include "device/programmer_port.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,6 +34,29 @@ struct PortChoice {
 enum class PortParse { Parsed, NamesNothing, UnusableBase };
 
 PortParse parsePortChoice(std::string_view text, PortChoice& choice);
+
+// One way of reaching the board.
+struct PortBackend {
+    enum class TraceAt { Lpt1, Base, Offsets };
+
+    PortKind kind;
+    // Fills choice when text is one of this backend's forms; nullopt when it is not.
+    std::optional<PortParse> (*parse)(std::string_view text, PortChoice& choice);
+    // Opens the port, writing nothing to it: Success, or the status of the problem, which
+    // has been reported. portText is --port as typed. Null where the backend does not
+    // exist on this system: opening then says so.
+    ExitStatus (*open)(const PortChoice& choice, std::string_view portText, const Console& console,
+                       ProgrammerPort*& port);
+    // Lets the port go: Success, or the status of a problem found meanwhile, reported.
+    ExitStatus (*close)(const Console& console);
+    TraceAt traceAt;
+};
+
+const PortBackend& portBackend(PortKind kind);
+
+// The chosen backend's open, or the report that it does not exist on this system.
+ExitStatus openPort(const PortChoice& choice, std::string_view portText, const Console& console,
+                    ProgrammerPort*& port);
 
 // A number as typed: decimal, or hexadecimal after 0x; nullopt when it is not one or does
 // not fit 32 bits.

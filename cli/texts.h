@@ -2,7 +2,7 @@
 // up by position. "{1}" to "{3}" stand for the arguments of a text.
 #pragma once
 
-#include "device/port_backend.h"
+#include "device/port_open_error.h"
 
 #include <iterator>
 #include <string_view>

@@ -15,6 +15,7 @@ add_executable(rfprog-cli
     cli/port_session.cpp
     cli/progress.cpp
     cli/report.cpp
+    cli/sim_port.cpp
     cli/trace_file.cpp
     cli/console_${RFPROG_PLATFORM}.cpp
     cli/files_${RFPROG_PLATFORM}.cpp
@@ -25,7 +26,8 @@ add_executable(rfprog-cli
     # The simulated board is part of this product (--port sim), so it is compiled here with
     # the product's flags rather than taken from rfprog_sim, which is built for the tests
     # with exceptions on and would bring the exception runtime into the program.
-    sim/file_backed_board.cpp
+    sim/board_host.cpp
+    sim/memory_file_${RFPROG_PLATFORM}.cpp
     sim/sim_settings.cpp
     sim/simulated_board.cpp)
 target_include_directories(rfprog-cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

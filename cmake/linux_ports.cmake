@@ -15,7 +15,8 @@ add_library(ppdev_sim SHARED
     tests/ppdev/ppdev_interposer.cpp
     sim/simulated_board.cpp
     sim/sim_settings.cpp
-    sim/file_backed_board.cpp
+    sim/board_host.cpp
+    sim/memory_file_posix.cpp
     image/image_file_posix.cpp)
 set_target_properties(ppdev_sim PROPERTIES CXX_VISIBILITY_PRESET hidden)
 target_include_directories(ppdev_sim PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

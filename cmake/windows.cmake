@@ -58,7 +58,6 @@ set_source_files_properties(resources/rfprog.rc PROPERTIES OBJECT_DEPENDS ${RFPR
 add_executable(rfprog WIN32
     ui/main_win32.cpp
     ui/win32_dialog_window.cpp
-    device/inpout32_port.cpp
     device/port_library.cpp
     resources/rfprog.rc
     resources/version.rc)

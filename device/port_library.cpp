@@ -1,7 +1,5 @@
 #include "device/port_library.h"
 
-#include "device/inpout32.h"
-
 #include <windows.h>
 
 namespace rfprog {
@@ -24,7 +22,11 @@ bool portLibraryDriverOpen(void* library) {
     return check == nullptr || check() != FALSE;
 }
 
-PortOpenError PortLibraryPort::open(std::uint16_t base) {
+bool LinkedPortLibrary::driverOpen() {
+    return portLibraryDriverOpen(GetModuleHandleA(RFPROG_PORT_LIBRARY));
+}
+
+PortOpenError LoadedPortLibrary::load() {
     HMODULE library = LoadLibraryA(RFPROG_PORT_LIBRARY);
     if (library == nullptr) {
         return PortOpenError::LibraryMissing;
@@ -42,34 +44,16 @@ PortOpenError PortLibraryPort::open(std::uint16_t base) {
     library_ = library;
     out_ = out;
     in_ = in;
-    base_ = base;
     return PortOpenError::None;
 }
 
-void PortLibraryPort::close() {
+void LoadedPortLibrary::unload() {
     if (library_ != nullptr) {
         FreeLibrary(static_cast<HMODULE>(library_));
     }
     library_ = nullptr;
     out_ = nullptr;
     in_ = nullptr;
-}
-
-// Addresses travel as non-negative ints: 0xD010 stays 0xD010, never a negative short.
-void PortLibraryPort::writeControl(ControlValue value) {
-    out_(base_ + ControlOffset, controlByte(value));
-}
-
-void PortLibraryPort::writeData(std::uint8_t value) {
-    out_(base_ + DataOffset, value);
-}
-
-std::uint8_t PortLibraryPort::readData() {
-    return static_cast<std::uint8_t>(in_(base_ + DataOffset));
-}
-
-std::uint8_t PortLibraryPort::readStatus() {
-    return static_cast<std::uint8_t>(in_(base_ + StatusOffset));
 }
 
 } // namespace rfprog

@@ -1,9 +1,13 @@
-// The programmer port on Windows at any base address: the port library (inpout32.dll,
-// or inpoutx64.dll in a 64-bit build) loaded at run time, so that a missing library or
-// driver is reported in a sentence instead of by the system's loader.
+// The programmer port on Windows at any base address, through the port library
+// (inpout32.dll, or inpoutx64.dll in a 64-bit build). The library is reached one of two
+// ways, and the port's code is the same for both:
+// - linked at build time (the dialog program, at LPT1): the system's loader brings it;
+// - loaded at run time (the command line): a missing library or driver is then reported
+//   in a sentence instead of by the system's loader.
 #pragma once
 
-#include "device/port_backend.h"
+#include "device/inpout32.h"
+#include "device/port_open_error.h"
 #include "device/programmer_port.h"
 
 #include <cstdint>
@@ -14,16 +18,20 @@ namespace rfprog {
 // did not open (reads then give 0 and writes go nowhere); editions without it pass.
 bool portLibraryDriverOpen(void* library);
 
-class PortLibraryPort final : public ProgrammerPort {
-  public:
-    // Loads the library and takes its functions; the port is usable only after None.
-    PortOpenError open(std::uint16_t base);
-    void close();
+// The library as linked into the program.
+struct LinkedPortLibrary {
+    static void out(int port, int value) { Out32(port, value); }
+    static int in(int port) { return Inp32(port); }
+    static bool driverOpen();
+};
 
-    void writeControl(ControlValue value) override;
-    void writeData(std::uint8_t value) override;
-    std::uint8_t readData() override;
-    std::uint8_t readStatus() override;
+// The library as loaded at run time; out and in only after load gave None.
+class LoadedPortLibrary {
+  public:
+    PortOpenError load();
+    void unload();
+    void out(int port, int value) const { out_(port, value); }
+    int in(int port) const { return in_(port); }
 
   private:
     using Output = void(__stdcall*)(int port, int value);
@@ -32,7 +40,29 @@ class PortLibraryPort final : public ProgrammerPort {
     void* library_ = nullptr;
     Output out_ = nullptr;
     Input in_ = nullptr;
-    std::uint16_t base_ = 0;
+};
+
+template <typename Library>
+class PortLibraryPort final : public ProgrammerPort {
+  public:
+    explicit PortLibraryPort(std::uint16_t base = Lpt1Base) : base_(base) {}
+
+    // Addresses travel as non-negative ints: 0xD010 stays 0xD010, never a negative short.
+    void writeControl(ControlValue value) override {
+        library.out(base_ + ControlOffset, controlByte(value));
+    }
+    void writeData(std::uint8_t value) override { library.out(base_ + DataOffset, value); }
+    std::uint8_t readData() override {
+        return static_cast<std::uint8_t>(library.in(base_ + DataOffset));
+    }
+    std::uint8_t readStatus() override {
+        return static_cast<std::uint8_t>(library.in(base_ + StatusOffset));
+    }
+
+    Library library;
+
+  private:
+    std::uint16_t base_;
 };
 
 } // namespace rfprog

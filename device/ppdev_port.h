@@ -12,7 +12,7 @@
 //   raw status byte.
 #pragma once
 
-#include "device/port_backend.h"
+#include "device/port_open_error.h"
 #include "device/programmer_port.h"
 
 #include <linux/parport.h>

@@ -8,7 +8,7 @@
 // puts the old value back.
 #pragma once
 
-#include "device/port_backend.h"
+#include "device/port_open_error.h"
 #include "device/programmer_port.h"
 
 #include <cstdint>

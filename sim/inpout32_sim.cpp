@@ -3,9 +3,10 @@
 // hardware. Settings come from the environment, read once when the library loads; a
 // setting it does not understand stops the program from starting, with a message that
 // names it, so that a test or a demo never runs on a board it did not ask for. The
-// files are opened at the first port access:
-//   RFPROG_SIM_ROM       ROM image file (2 048 bytes); loaded at start, written back on
-//                        every change; without it the ROM starts erased and is not kept
+// files are opened at the first port access (sim/board_host.h):
+//   RFPROG_SIM_ROM       ROM image file (2 048 bytes); loaded at the first port access,
+//                        written back on every change; without it the ROM starts erased
+//                        and is not kept
 //   RFPROG_SIM_EMULATOR  emulator memory file; when set, the emulator is plugged in
 //   RFPROG_SIM_TIMER     status read after a pulse start that sees bit 7 (default 1),
 //                        or "never" for a dead timer
@@ -15,10 +16,11 @@
 //   RFPROG_SIM_WINDOW    report file: once the program's dialog is up, the icons it set
 //                        ("small=1 big=0"), seen from inside the program
 // Relative file names are made absolute at load, so that the program's later changes
-// of its current folder (the file dialog) do not move them.
-#include "device/port_trace_line.h"
+// of its current folder (the file dialog) do not move them. A memory file that can no
+// longer be written after a change is reported once, in a message that names it; the
+// program then goes on with the memory the board holds.
+#include "sim/board_host.h"
 #include "sim/sim_settings.h"
-#include "sim/simulated_board.h"
 
 #include <windows.h>
 
@@ -34,15 +36,41 @@ using rfprog::sim::SimulatedBoard;
 
 using Path = std::array<wchar_t, MAX_PATH>;
 
+HANDLE createShared(const wchar_t* path) {
+    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The trace file, created with the first line, once the board has opened its memories;
+// written through, so that it is readable while the program runs.
+class TraceFile final : public rfprog::TraceSink {
+  public:
+    Path path{};
+
+    void traceLine(std::string_view line) override {
+        if (!created_) {
+            created_ = true;
+            file_ = createShared(path.data());
+        }
+        if (file_ != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        }
+    }
+
+  private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    bool created_ = false;
+};
+
 struct SimulatedPort {
-    SimulatedBoard board;
+    rfprog::sim::BoardHost host;
     Path romPath{};
     Path emulatorPath{};
-    Path tracePath{};
+    TraceFile trace;
     Path windowReportPath{};
-    HANDLE trace = INVALID_HANDLE_VALUE;
-    bool opened = false; // memories loaded and trace created, at the first port access
     bool windowReported = false;
+    bool lossReported = false;
 };
 
 SimulatedPort Port;
@@ -59,18 +87,27 @@ void append(std::span<wchar_t> buffer, const Char* text) {
     buffer[at] = 0;
 }
 
-// Shows why the library refuses to load; the program then does not start.
-void refuse(const char* variable, const wchar_t* value, const wchar_t* why) {
+// Shows a setting and what is wrong with it, then what follows from that.
+void complain(const char* variable, const wchar_t* value, const wchar_t* why,
+              const wchar_t* consequence) {
     std::array<wchar_t, 1024> text{};
     append(text, variable);
     append(text, L"=\"");
     append(text, value);
     append(text, L"\": ");
     append(text, why);
-    append(text, L".\r\nThe simulated board does not start: correct or unset ");
-    append(text, variable);
-    append(text, L".");
+    append(text, L".\r\n");
+    append(text, consequence);
     MessageBoxW(nullptr, text.data(), RefusalCaption, MB_OK | MB_ICONERROR);
+}
+
+// Shows why the library refuses to load; the program then does not start.
+void refuse(const char* variable, const wchar_t* value, const wchar_t* why) {
+    std::array<wchar_t, 160> consequence{};
+    append(consequence, L"The simulated board does not start: correct or unset ");
+    append(consequence, variable);
+    append(consequence, L".");
+    complain(variable, value, why, consequence.data());
 }
 
 // The variable's value; false when it is too long to be any valid setting.
@@ -121,86 +158,50 @@ bool boardSetting(const char* name, bool (*apply)(SimulatedBoard&, std::string_v
         }
         ascii[length] = static_cast<char>(value[length]);
     }
-    if (!apply(Port.board, std::string_view(ascii.data(), length))) {
+    if (!apply(Port.host.board, std::string_view(ascii.data(), length))) {
         refuse(name, value.data(), L"not understood");
         return false;
     }
     return true;
 }
 
-void loadMemory(const wchar_t* path, rfprog::sim::RomImage& memory) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    DWORD read = 0;
-    ReadFile(file, memory.data(), memory.size(), &read, nullptr);
-    CloseHandle(file);
+// The name as image/ takes it: wchar_t is UTF-16 here.
+const char16_t* fileName(const Path& path) {
+    return path[0] == 0 ? nullptr : reinterpret_cast<const char16_t*>(path.data());
 }
 
-void saveMemory(const wchar_t* path, const rfprog::sim::RomImage& memory) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    DWORD written = 0;
-    WriteFile(file, memory.data(), memory.size(), &written, nullptr);
-    CloseHandle(file);
-}
-
-HANDLE createShared(const wchar_t* path) {
-    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// At load: every setting understood, and file names made absolute.
+// At load: every setting understood, and file names made absolute. The board opens its
+// files at the first port access.
 bool readSettings() {
     using namespace rfprog::sim;
-    return boardSetting(TimerVariable, applyTimerSetting) &&
-           boardSetting(FaultsVariable, applyFaultsSetting) &&
-           pathSetting(RomVariable, Port.romPath) &&
-           pathSetting(EmulatorVariable, Port.emulatorPath) &&
-           pathSetting(TraceVariable, Port.tracePath) &&
-           pathSetting(WindowReportVariable, Port.windowReportPath);
+    for (const BoardSetting& setting : BoardSettings) {
+        if (!boardSetting(setting.variable, setting.apply)) {
+            return false;
+        }
+    }
+    if (!pathSetting(RomVariable, Port.romPath) ||
+        !pathSetting(EmulatorVariable, Port.emulatorPath) ||
+        !pathSetting(TraceVariable, Port.trace.path) ||
+        !pathSetting(WindowReportVariable, Port.windowReportPath)) {
+        return false;
+    }
+    Port.host.setUp(fileName(Port.romPath), fileName(Port.emulatorPath),
+                    Port.trace.path[0] == 0 ? nullptr : &Port.trace);
+    return true;
 }
 
-// At the first port access, as a board is first seen when the program touches the port.
-void open() {
-    Port.opened = true;
-    SimulatedBoard& board = Port.board;
-    if (Port.romPath[0] != 0) {
-        loadMemory(Port.romPath.data(), board.rom);
-        saveMemory(Port.romPath.data(), board.rom);
-    }
-    if (Port.emulatorPath[0] != 0) {
-        board.emulatorPlugged = true;
-        loadMemory(Port.emulatorPath.data(), board.emulator);
-        saveMemory(Port.emulatorPath.data(), board.emulator);
-    }
-    if (Port.tracePath[0] != 0) {
-        Port.trace = createShared(Port.tracePath.data());
-    }
-}
-
-void traceAccess(rfprog::PortAccess access, int port, std::uint8_t value) {
-    if (Port.trace == INVALID_HANDLE_VALUE) {
+// Once, after a control write whose change a memory file did not take.
+void reportLostFile() {
+    using rfprog::sim::SimFile;
+    const SimFile lost = Port.host.lostFile();
+    if (lost == SimFile::None || Port.lossReported) {
         return;
     }
-    const rfprog::PortTraceLine line(access, static_cast<std::uint16_t>(port), value);
-    DWORD written = 0;
-    WriteFile(Port.trace, line.text().data(), static_cast<DWORD>(line.text().size()), &written,
-              nullptr);
-}
-
-void saveChanges() {
-    if (Port.board.takeRomChanged() && Port.romPath[0] != 0) {
-        saveMemory(Port.romPath.data(), Port.board.rom);
-    }
-    if (Port.board.takeEmulatorChanged() && Port.emulatorPath[0] != 0) {
-        saveMemory(Port.emulatorPath.data(), Port.board.emulator);
-    }
+    Port.lossReported = true;
+    const bool rom = lost == SimFile::Rom;
+    complain(rom ? rfprog::sim::RomVariable : rfprog::sim::EmulatorVariable,
+             (rom ? Port.romPath : Port.emulatorPath).data(), L"the file cannot be written",
+             L"The simulated board goes on, but this file no longer holds its memory.");
 }
 
 BOOL CALLBACK findVisibleDialog(HWND window, LPARAM found) {
@@ -243,36 +244,19 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     return reason == DLL_PROCESS_ATTACH ? (readSettings() ? TRUE : FALSE) : TRUE;
 }
 
+// The first access, the start-up's idle write, comes before the window exists; the
+// board opens its files then.
 extern "C" __declspec(dllexport) void __stdcall Out32(int port, int value) {
-    if (!Port.opened) {
-        open();
-    }
     reportWindow();
-    const auto written = static_cast<std::uint8_t>(value);
-    traceAccess(rfprog::PortAccess::Write, port, written);
-    if (port == rfprog::ControlRegister) {
-        Port.board.writeControl(static_cast<rfprog::ControlValue>(written));
-        saveChanges();
-    } else if (port == rfprog::DataRegister) {
-        Port.board.writeData(written);
-    }
+    Port.host.out(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
+    reportLostFile();
 }
 
 extern "C" __declspec(dllexport) int __stdcall Inp32(int port) {
-    if (!Port.opened) {
-        open();
-    }
-    std::uint8_t value = 0xFF;
-    if (port == rfprog::DataRegister) {
-        value = Port.board.readData();
-    } else if (port == rfprog::StatusRegister) {
-        value = Port.board.readStatus();
-    }
-    traceAccess(rfprog::PortAccess::Read, port, value);
-    return value;
+    return Port.host.in(static_cast<std::uint16_t>(port));
 }
 
 // The library's driver check: 0 with the "nodriver" fault.
 extern "C" __declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen() {
-    return Port.board.faults.noDriver ? FALSE : TRUE;
+    return Port.host.board.faults.noDriver ? FALSE : TRUE;
 }

@@ -23,6 +23,16 @@ bool applyTimerSetting(SimulatedBoard& board, std::string_view timer);
 // "stuck1=HH". Returns false (and leaves the rest applied) when a word is not understood.
 bool applyFaultsSetting(SimulatedBoard& board, std::string_view faults);
 
+// The board's own settings, in the order every host reads and refuses them.
+struct BoardSetting {
+    const char* variable;
+    bool (*apply)(SimulatedBoard& board, std::string_view text);
+};
+inline constexpr BoardSetting BoardSettings[] = {
+    {TimerVariable, applyTimerSetting},
+    {FaultsVariable, applyFaultsSetting},
+};
+
 // Both of the above; false when either text is not understood.
 bool applySettings(SimulatedBoard& board, std::string_view timer, std::string_view faults);
 

@@ -1,5 +1,5 @@
 // Start-up and the main dialog's procedure.
-#include "device/inpout32_port.h"
+#include "device/port_library.h"
 #include "device/rom_device.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
@@ -29,7 +29,7 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (wParam > 0xFFFF) {
             return FALSE;
         }
-        rfprog::Inpout32Port port;
+        rfprog::PortLibraryPort<rfprog::LinkedPortLibrary> port;
         rfprog::RomDevice device(port);
         rfprog::Win32DialogWindow window(dialog, reinterpret_cast<HWND>(lParam));
         rfprog::CommandContext context{window, device};
@@ -45,10 +45,10 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     {
         // The board starts idle, with the programming voltage off, before any window.
-        rfprog::Inpout32Port port;
+        rfprog::PortLibraryPort<rfprog::LinkedPortLibrary> port;
         rfprog::RomDevice(port).switchOff();
     }
-    if (!rfprog::Inpout32Port::driverOpen()) {
+    if (!rfprog::LinkedPortLibrary::driverOpen()) {
         // Without its driver the port reads 0 and every command would report success on
         // nothing: say what to do, and open no window.
         rfprog::Win32DialogWindow noWindow(nullptr);

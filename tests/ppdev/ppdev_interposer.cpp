@@ -46,7 +46,7 @@
 
 #include "device/port_trace_line.h"
 #include "device/ppdev_port.h"
-#include "sim/file_backed_board.h"
+#include "sim/board_host.h"
 #include "sim/sim_settings.h"
 
 #include <dlfcn.h>
@@ -161,6 +161,7 @@ int refuse(const char* variable, const char* problem) {
 }
 
 constexpr const char* NotUnderstood = "is not understood";
+constexpr const char* CannotBeWritten = "names a file that cannot be written";
 
 PpdevSimStats Stats;
 
@@ -177,13 +178,23 @@ class SimulatedParport {
     void deliver(bool linesIn);
     void controlToBoard(std::uint8_t value);
     void dataToBoard(std::uint8_t value);
-    void trace(PortAccess access, std::uint16_t port, std::uint8_t value);
 
-    sim::FileBackedBoard board_;
+    // The board's trace file, written through at once: readable meanwhile, and complete
+    // should the program die.
+    class TraceFile final : public TraceSink {
+      public:
+        std::ofstream file;
+        void traceLine(std::string_view line) override {
+            file.write(line.data(), static_cast<std::streamsize>(line.size()));
+            file.flush();
+        }
+    };
+
+    sim::BoardHost board_;
     DriverFaults faults_;
     std::u16string romFile_;
     std::u16string emulatorFile_;
-    std::ofstream trace_;
+    TraceFile trace_;
     bool registered_ = false;
     bool exclusive_ = false;
     bool claimed_ = false;
@@ -202,21 +213,27 @@ int SimulatedParport::start() {
     if (faults_.open != 0) {
         return faults_.open;
     }
-    if (!sim::applyTimerSetting(board_.board, environment(sim::TimerVariable))) {
-        return refuse(sim::TimerVariable, NotUnderstood);
-    }
-    if (!sim::applyFaultsSetting(board_.board, environment(sim::FaultsVariable))) {
-        return refuse(sim::FaultsVariable, NotUnderstood);
+    for (const sim::BoardSetting& setting : sim::BoardSettings) {
+        if (!setting.apply(board_.board, environment(setting.variable))) {
+            return refuse(setting.variable, NotUnderstood);
+        }
     }
     romFile_ = fileName(sim::RomVariable);
     emulatorFile_ = fileName(sim::EmulatorVariable);
-    if (!board_.open(romFile_.empty() ? nullptr : romFile_.c_str(),
-                     emulatorFile_.empty() ? nullptr : emulatorFile_.c_str())) {
-        return refuse(sim::RomVariable,
-                      "or RFPROG_SIM_EMULATOR names a file that cannot be written");
+    const std::string tracePath = environment(sim::TraceVariable);
+    board_.setUp(romFile_.empty() ? nullptr : romFile_.c_str(),
+                 emulatorFile_.empty() ? nullptr : emulatorFile_.c_str(),
+                 tracePath.empty() ? nullptr : &trace_);
+    switch (board_.open()) {
+    case sim::SimFile::Rom:
+        return refuse(sim::RomVariable, CannotBeWritten);
+    case sim::SimFile::Emulator:
+        return refuse(sim::EmulatorVariable, CannotBeWritten);
+    case sim::SimFile::None:
+        break;
     }
-    if (const std::string tracePath = environment(sim::TraceVariable); !tracePath.empty()) {
-        trace_.open(tracePath, std::ios::binary | std::ios::trunc);
+    if (!tracePath.empty()) {
+        trace_.file.open(tracePath, std::ios::binary | std::ios::trunc);
     }
     return 0;
 }
@@ -304,16 +321,18 @@ int SimulatedParport::request(unsigned long code, void* argument) {
         return 0;
     case PPRDATA: {
         deliver(linesIn_);
-        const std::uint8_t value = linesIn_ ? board_.readData() : latch_;
-        trace(PortAccess::Read, DataRegister, value);
+        std::uint8_t value = latch_;
+        if (linesIn_) {
+            value = board_.readData();
+        } else {
+            board_.trace(PortAccess::Read, DataRegister, value);
+        }
         *static_cast<unsigned char*>(argument) = value;
         return 0;
     }
     case PPRSTATUS: {
         deliver(linesIn_);
-        const std::uint8_t value = board_.readStatus();
-        trace(PortAccess::Read, StatusRegister, value);
-        *static_cast<unsigned char*>(argument) = value;
+        *static_cast<unsigned char*>(argument) = board_.readStatus();
         return 0;
     }
     default:
@@ -345,23 +364,13 @@ void SimulatedParport::deliver(bool linesIn) {
 }
 
 void SimulatedParport::controlToBoard(std::uint8_t value) {
-    trace(PortAccess::Write, ControlRegister, value);
-    board_.writeControl(static_cast<ControlValue>(value)); // keeps the memory files
+    board_.writeControl(static_cast<ControlValue>(value)); // traced; keeps the memory files
     boardControl_ = value;
 }
 
 void SimulatedParport::dataToBoard(std::uint8_t value) {
-    trace(PortAccess::Write, DataRegister, value);
     board_.writeData(value);
     boardData_ = value;
-}
-
-void SimulatedParport::trace(PortAccess access, std::uint16_t port, std::uint8_t value) {
-    if (trace_.is_open()) {
-        const PortTraceLine line(access, port, value);
-        trace_.write(line.text().data(), static_cast<std::streamsize>(line.text().size()));
-        trace_.flush(); // readable at once, and complete should the program die
-    }
 }
 
 void saveStats() {

@@ -1,5 +1,5 @@
-// What every way of reaching the programmer port shares: why opening it failed,
-// and which base addresses a port can have.
+// Why a way of reaching the programmer port could not be opened, and which base
+// addresses a port can have: what every backend shares.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,73 @@
+#include "cli/sim_port.h"
+
+#include "cli/platform.h"
+#include "sim/board_host.h"
+#include "sim/sim_settings.h"
+
+#include <array>
+
+namespace rfprog::cli {
+
+namespace {
+
+sim::BoardHost Board;
+std::array<char16_t, 1024> RomFile{};
+std::array<char16_t, 1024> EmulatorFile{};
+std::array<char, 1024> EmulatorVariable{};
+std::string_view RomFileText;
+std::string_view EmulatorFileText;
+
+// One variable of the simulated board's settings; false (reported) when malformed.
+bool applySetting(const sim::BoardSetting& setting, const Console& console) {
+    std::array<char, 256> buffer{};
+    const std::string_view value = environmentValue(setting.variable, buffer);
+    if (setting.apply(Board.board, value)) {
+        return true;
+    }
+    console.error(Text::BadSimSetting, {setting.variable, value});
+    return false;
+}
+
+// Success, or File once the file has been named as typed.
+ExitStatus reportFile(sim::SimFile failed, const Console& console) {
+    if (failed == sim::SimFile::None) {
+        return ExitStatus::Success;
+    }
+    console.error(Text::SimFileCannotWrite,
+                  {failed == sim::SimFile::Rom ? RomFileText : EmulatorFileText});
+    return ExitStatus::File;
+}
+
+} // namespace
+
+ExitStatus openSimulatedPort(const PortChoice& choice, std::string_view, const Console& console,
+                             ProgrammerPort*& port) {
+    for (const sim::BoardSetting& setting : sim::BoardSettings) {
+        if (!applySetting(setting, console)) {
+            return ExitStatus::Usage;
+        }
+    }
+    RomFileText = choice.path;
+    EmulatorFileText = environmentValue(sim::EmulatorVariable, EmulatorVariable);
+    const bool romNamed = !RomFileText.empty();
+    const bool emulatorNamed = !EmulatorFileText.empty();
+    if (romNamed && !toFileName(RomFileText, RomFile)) {
+        return reportFile(sim::SimFile::Rom, console);
+    }
+    if (emulatorNamed && !toFileName(EmulatorFileText, EmulatorFile)) {
+        return reportFile(sim::SimFile::Emulator, console);
+    }
+    Board.setUp(romNamed ? RomFile.data() : nullptr, emulatorNamed ? EmulatorFile.data() : nullptr,
+                nullptr);
+    const ExitStatus status = reportFile(Board.open(), console);
+    if (status == ExitStatus::Success) {
+        port = &Board;
+    }
+    return status;
+}
+
+ExitStatus closeSimulatedPort(const Console& console) {
+    return reportFile(Board.lostFile(), console);
+}
+
+} // namespace rfprog::cli

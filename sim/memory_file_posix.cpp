@@ -1,0 +1,12 @@
+#include "sim/memory_file.h"
+
+#include "image/image_file.h"
+
+namespace rfprog::sim {
+
+// The image file's own reader: no host here is handed its ROM through a pipe.
+void loadMemory(const char16_t* name, RomImage& memory) {
+    readImageBlock(name, memory, 0);
+}
+
+} // namespace rfprog::sim
