@@ -112,6 +112,39 @@ TEST(WriteCommand, AnsweredYesProgramsAnErasedRomAndVerifies) {
     dismissAndClose(program, *result);
 }
 
+// The ROM file stops taking the board's changes (another program holds it): the port
+// library says so once, naming the file, and the command ends as the board's memory has it.
+TEST(WriteCommand, RomFileThatStopsTakingChangesIsReportedOnce) {
+    const Bytes image = pattern(RomSize, 19);
+    RfprogProcess program;
+    ASSERT_TRUE(startWithImage(program, {}, image));
+    const auto question = commandToMessage(program, IdWrite);
+    ASSERT_TRUE(question.has_value());
+    HANDLE held = CreateFileW(program.path(L"rom.bin").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << GetLastError();
+    ASSERT_TRUE(program.answer(*question, IDYES));
+
+    const auto lost = program.waitMessageBox(LongOperationTimeoutMs);
+    ASSERT_TRUE(lost.has_value());
+    EXPECT_EQ(lost->caption, L"Simulated programmer board");
+    EXPECT_EQ(lost->text, L"RFPROG_SIM_ROM=\"" + program.path(L"rom.bin") +
+                              L"\": the file cannot be written.\r\nThe simulated board goes on, "
+                              L"but this file no longer holds its memory.");
+    EXPECT_EQ(lost->icon, IconKind::Error);
+    ASSERT_TRUE(program.answer(*lost, IDOK));
+
+    const auto result = program.waitMessageBox(LongOperationTimeoutMs);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(isMessage(*result, infoBox(WriteDone), program.dialog()));
+    CloseHandle(held);
+    EXPECT_TRUE(program.romFile() == Bytes(RomSize, 0xFF)) << "the held file was written";
+    Traffic expected = startupTraffic();
+    expected.append(programTraffic(0, image)).append(verifyTraffic(0, image, image));
+    EXPECT_TRUE(sameTraffic(program.trace().accesses(), expected.accesses()));
+    dismissAndClose(program, *result);
+}
+
 TEST(WriteCommand, OverOtherDataFailsTheVerification) {
     SimSettings settings;
     settings.rom = Bytes(RomSize, 0x00); // programming can only clear bits
