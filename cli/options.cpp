@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/output.h"
+
 #include <optional>
 
 namespace rfprog::cli {
@@ -131,32 +133,11 @@ bool parseValueOption(std::span<const std::string_view> arguments, std::size_t& 
     return true;
 }
 
-// A number as the messages show it, "0x7FF", made from the number itself at compile time.
-class HexText {
-  public:
-    constexpr explicit HexText(std::uint32_t value) {
-        constexpr std::string_view Digits = "0123456789ABCDEF";
-        int digits = 1;
-        while (digits < 8 && (value >> (4 * digits)) != 0) {
-            ++digits;
-        }
-        text_[size_++] = '0';
-        text_[size_++] = 'x';
-        for (int i = digits - 1; i >= 0; --i) {
-            text_[size_++] = Digits[(value >> (4 * i)) & 0xF];
-        }
-    }
-    constexpr std::string_view view() const { return {text_.data(), size_}; }
-
-  private:
-    std::array<char, 10> text_{};
-    std::size_t size_ = 0;
-};
-
-constexpr HexText MaxRomOffsetText(MaxRomOffset);
-constexpr HexText MaxFileOffsetText(MaxFileOffset);
-constexpr HexText MaxBlockLengthText(MaxBlockLength);
-constexpr HexText DefaultLengthText(BlockParameters{}.length);
+// The limits as the messages show them, "0x7FF", made from the limits themselves.
+constexpr Number MaxRomOffsetText = Number::hex(MaxRomOffset, 1);
+constexpr Number MaxFileOffsetText = Number::hex(MaxFileOffset, 1);
+constexpr Number MaxBlockLengthText = Number::hex(MaxBlockLength, 1);
+constexpr Number DefaultLengthText = Number::hex(BlockParameters{}.length, 1);
 
 // Each number is refused as it is read, with its limit; then the block as a whole.
 bool parseBlock(const Typed& typed, Options& options, UsageError& error) {
