@@ -4,7 +4,6 @@
 #include "cli/options.h"
 #include "cli/platform.h"
 #include "cli/port_session.h"
-#include "image/image_file.h"
 
 #include <array>
 
@@ -19,20 +18,20 @@ int exitCode(ExitStatus status) {
 }
 
 // write and verify: the block from FILE, before the port is opened.
-ExitStatus loadFileBlock(const Options& options, const char16_t* name,
-                         std::span<std::uint8_t> block, const Console& console) {
-    const int result =
-        name == nullptr ? ImageCannotOpen : readImageBlock(name, block, options.fileOffset);
-    if (result == ImageCannotOpen) {
+ExitStatus loadBlockFromFile(const Options& options, const char16_t* name,
+                             std::span<std::uint8_t> block, const Console& console) {
+    switch (loadFileBlock(name, options.block, block)) {
+    case FileBlockLoad::Loaded:
+        return ExitStatus::Success;
+    case FileBlockLoad::CannotOpen:
         console.error(Text::FileCannotOpen, {options.file});
         return ExitStatus::File;
+    case FileBlockLoad::TooShort:
+        break;
     }
-    if (result != ImageTransferred) {
-        console.error(Text::FileTooShort, {options.file, Number::decimal(options.length).view(),
-                                           Number::hex(options.fileOffset, 1).view()});
-        return ExitStatus::File;
-    }
-    return ExitStatus::Success;
+    console.error(Text::FileTooShort, {options.file, Number::decimal(options.block.length).view(),
+                                       Number::hex(options.block.fileOffset, 1).view()});
+    return ExitStatus::File;
 }
 
 // Everything from the open port to its close; the port is set idle on every path.
@@ -53,7 +52,7 @@ ExitStatus runOnPort(const Options& options, const Console& console, const char1
                              progress,
                              trace,
                              fileBlock,
-                             std::span(romBuffer).first(options.length),
+                             std::span(romBuffer).first(options.block.length),
                              fileName};
     if (!interruptRequested()) {
         status = runOperation(context);
@@ -90,10 +89,10 @@ int runCli(std::span<const std::string_view> arguments) {
     FileName fileName{};
     const bool named = !options.file.empty() && toFileName(options.file, fileName);
     std::array<std::uint8_t, RomSize> fileBuffer{};
-    const auto fileBlock = std::span(fileBuffer).first(options.length);
+    const auto fileBlock = std::span(fileBuffer).first(options.block.length);
     if (options.operation == Operation::Write || options.operation == Operation::Verify) {
         const ExitStatus loaded =
-            loadFileBlock(options, named ? fileName.data() : nullptr, fileBlock, console);
+            loadBlockFromFile(options, named ? fileName.data() : nullptr, fileBlock, console);
         if (loaded != ExitStatus::Success) {
             return exitCode(loaded);
         }

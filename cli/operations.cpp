@@ -13,7 +13,7 @@ namespace {
 // Reads the block into romBlock; false when interrupted.
 bool readBlock(OperationContext& context, Text progressText) {
     context.progress.begin(progressText, false);
-    context.device.readRomBlock(context.romBlock, context.options.romOffset);
+    context.device.readRomBlock(context.romBlock, context.options.block.romOffset);
     context.progress.end();
     return !interruptRequested();
 }
@@ -36,17 +36,26 @@ Number blockLength(const OperationContext& context) {
 }
 
 Number romAddress(const OperationContext& context) {
-    return Number::hex(context.options.romOffset, 3);
+    return Number::hex(context.options.block.romOffset, 3);
+}
+
+// Reads the whole block and compares it with expected; false when interrupted.
+bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> expected,
+                    Text progressText, Compare kind, WholeBlockComparison& comparison) {
+    context.progress.begin(progressText, false);
+    comparison =
+        readAndCompareWholeBlock(context.device, expected, context.options.block.romOffset, kind);
+    context.progress.end();
+    return !interruptRequested();
 }
 
 // Reads the block back and reports it against expected: done, or mismatch and the report.
 ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> expected,
                        Text progressText, Text done, Text mismatch, Text lineText) {
-    if (!readBlock(context, progressText)) {
+    WholeBlockComparison comparison;
+    if (!compareWithRom(context, expected, progressText, Compare::AnyDifference, comparison)) {
         return ExitStatus::Interrupted;
     }
-    const Comparison comparison = compareBlocks(expected, context.romBlock,
-                                                context.options.romOffset, Compare::AnyDifference);
     if (comparison.count == 0) {
         context.console.result(done, {blockLength(context).view(), romAddress(context).view()});
         return ExitStatus::Success;
@@ -62,14 +71,14 @@ ExitStatus readOperation(OperationContext& context) {
         return ExitStatus::Interrupted;
     }
     const Options& options = context.options;
-    if (writeImageBlock(context.fileName, context.romBlock, options.fileOffset) !=
+    if (writeImageBlock(context.fileName, context.romBlock, options.block.fileOffset) !=
         ImageTransferred) {
         context.console.error(Text::FileCannotWrite, {options.file});
         return ExitStatus::File;
     }
     context.console.result(Text::ReadDone,
                            {blockLength(context).view(), romAddress(context).view(), options.file,
-                            Number::hex(options.fileOffset, 1).view()});
+                            Number::hex(options.block.fileOffset, 1).view()});
     return ExitStatus::Success;
 }
 
@@ -78,11 +87,10 @@ ExitStatus writeRomOperation(OperationContext& context) {
     if (!context.options.force) {
         // One ordinary block read: a UV EPROM can only clear bits, so a 1 in the file over
         // a 0 in the ROM cannot be programmed.
-        if (!readBlock(context, Text::ProgressCheck)) {
+        WholeBlockComparison blocked;
+        if (!compareWithRom(context, file, Text::ProgressCheck, Compare::NeedsErasing, blocked)) {
             return ExitStatus::Interrupted;
         }
-        const Comparison blocked =
-            compareBlocks(file, context.romBlock, context.options.romOffset, Compare::NeedsErasing);
         if (blocked.count > 0) {
             context.console.result(Text::NotProgrammable);
             printComparison(context.console, blocked, static_cast<std::uint32_t>(file.size()),
@@ -91,7 +99,7 @@ ExitStatus writeRomOperation(OperationContext& context) {
         }
     }
     context.progress.begin(Text::ProgressWrite, true);
-    context.device.programRomBlock(file, context.options.romOffset);
+    context.device.programRomBlock(file, context.options.block.romOffset);
     context.progress.end();
     if (interruptRequested()) {
         return ExitStatus::Interrupted;
@@ -106,7 +114,7 @@ ExitStatus writeEmulatorOperation(OperationContext& context) {
         return ExitStatus::Interrupted;
     }
     context.progress.begin(Text::ProgressLoad, false);
-    context.device.loadEmulatorBlock(context.fileBlock, context.options.romOffset);
+    context.device.loadEmulatorBlock(context.fileBlock, context.options.block.romOffset);
     context.progress.end();
     if (interruptRequested() || !ask(context, Text::AskEmulatorRead)) {
         return ExitStatus::Interrupted;

@@ -25,7 +25,7 @@ struct OperationContext {
     Progress& progress;
     TraceFile& trace;
     std::span<std::uint8_t> fileBlock; // write, verify: loaded from FILE; read: filled
-    std::span<std::uint8_t> romBlock;  // what the ROM reads
+    std::span<std::uint8_t> romBlock;  // read: what the ROM reads
     const char16_t* fileName;          // FILE as image/ takes it
 };
 

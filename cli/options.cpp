@@ -1,12 +1,13 @@
 #include "cli/options.h"
 
+#include "cli/output.h"
+
 #include <optional>
 
 namespace rfprog::cli {
 
 namespace {
 
-constexpr std::uint32_t MaxFileOffset = 0xFFFFFF; // six hexadecimal digits, as in the dialog
 constexpr std::uint32_t MaxEcr = 0xFFFF;
 constexpr std::uint32_t MinEcr = 0x100;
 
@@ -132,27 +133,39 @@ bool parseValueOption(std::span<const std::string_view> arguments, std::size_t& 
     return true;
 }
 
+// The limits as the messages show them, "0x7FF", made from the limits themselves.
+constexpr Number MaxRomOffsetText = Number::hex(MaxRomOffset, 1);
+constexpr Number MaxFileOffsetText = Number::hex(MaxFileOffset, 1);
+constexpr Number MaxBlockLengthText = Number::hex(MaxBlockLength, 1);
+constexpr Number DefaultLengthText = Number::hex(BlockParameters{}.length, 1);
+
+// Each number is refused as it is read, with its limit; then the block as a whole.
 bool parseBlock(const Typed& typed, Options& options, UsageError& error) {
-    if (!typed.romOffset.empty() && !parseLimited("--rom-offset", typed.romOffset, RomSize - 1,
-                                                  "0x7FF", options.romOffset, error)) {
+    BlockParameters& block = options.block;
+    if (!typed.romOffset.empty() &&
+        !parseLimited("--rom-offset", typed.romOffset, MaxRomOffset, MaxRomOffsetText.view(),
+                      block.romOffset, error)) {
         return false;
     }
-    if (!typed.fileOffset.empty() && !parseLimited("--file-offset", typed.fileOffset, MaxFileOffset,
-                                                   "0xFFFFFF", options.fileOffset, error)) {
+    if (!typed.fileOffset.empty() &&
+        !parseLimited("--file-offset", typed.fileOffset, MaxFileOffset, MaxFileOffsetText.view(),
+                      block.fileOffset, error)) {
         return false;
     }
-    if (!typed.length.empty() &&
-        !parseLimited("--length", typed.length, RomSize, "0x800", options.length, error)) {
+    if (!typed.length.empty() && !parseLimited("--length", typed.length, MaxBlockLength,
+                                               MaxBlockLengthText.view(), block.length, error)) {
         return false;
     }
-    if (options.length == 0) {
+    switch (checkBlock(block)) {
+    case BlockFault::None:
+        return true;
+    case BlockFault::Empty:
         return fail(error, Text::LengthZero);
+    case BlockFault::PastRomEnd:
+        break;
     }
-    if (options.romOffset + options.length > RomSize) {
-        return fail(error, Text::BlockPastEnd, typed.romOffset.empty() ? "0" : typed.romOffset,
-                    typed.length.empty() ? "0x800" : typed.length);
-    }
-    return true;
+    return fail(error, Text::BlockPastEnd, typed.romOffset.empty() ? "0" : typed.romOffset,
+                typed.length.empty() ? DefaultLengthText.view() : typed.length);
 }
 
 bool parsePort(const Typed& typed, Options& options, UsageError& error) {

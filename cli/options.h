@@ -3,7 +3,7 @@
 
 #include "cli/port_choice.h"
 #include "cli/texts.h"
-#include "device/programmer_registers.h"
+#include "ui/block_rules.h"
 
 #include <array>
 #include <cstdint>
@@ -18,10 +18,7 @@ struct Options {
     Operation operation = Operation::None;
     std::string_view operationName;
     std::string_view file;
-    // The block, with the dialog program's defaults and limits.
-    std::uint32_t fileOffset = 0;
-    std::uint32_t romOffset = 0;
-    std::uint32_t length = RomSize;
+    BlockParameters block; // the dialog program's defaults and rules
     std::string_view port;
     PortChoice portChoice;
     std::string_view trace;

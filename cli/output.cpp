@@ -6,8 +6,6 @@ namespace rfprog::cli {
 
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 void printLine(Stream stream, std::string_view prefix, std::string_view pattern,
                TextArguments arguments) {
     Line line;
@@ -16,41 +14,6 @@ void printLine(Stream stream, std::string_view prefix, std::string_view pattern,
 }
 
 } // namespace
-
-Number Number::decimal(std::uint32_t value) {
-    Number number;
-    std::array<char, 10> reversed{};
-    std::size_t count = 0;
-    do {
-        reversed[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (count > 0) {
-        number.text_[number.size_++] = reversed[--count];
-    }
-    return number;
-}
-
-Number Number::hex(std::uint32_t value, int digits) {
-    Number number;
-    number.text_[number.size_++] = '0';
-    number.text_[number.size_++] = 'x';
-    int shown = 8;
-    while (shown > digits && shown > 1 && (value >> ((shown - 1) * 4)) == 0) {
-        --shown;
-    }
-    for (int digit = shown - 1; digit >= 0; --digit) {
-        number.text_[number.size_++] = HexDigits[(value >> (digit * 4)) & 0xF];
-    }
-    return number;
-}
-
-Number Number::byte(std::uint8_t value) {
-    Number number;
-    number.text_[number.size_++] = HexDigits[value >> 4];
-    number.text_[number.size_++] = HexDigits[value & 0xF];
-    return number;
-}
 
 Line& Line::add(std::string_view text) {
     for (const char c : text) {

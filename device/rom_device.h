@@ -35,6 +35,9 @@ class RomDevice {
 
     // Block operations; callers guarantee 1 <= size and romOffset + size <= RomSize.
     void readRomBlock(std::span<std::uint8_t> buffer, std::uint32_t romOffset);
+    // Compares the block with buffer and stops at the first difference: -1 right after the
+    // differing byte is read (no step, no further reads), 0 when every byte is equal.
+    // readAndCompareWholeBlock (device/whole_block_comparison.h) reads every byte instead.
     int verifyRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
     int blankCheck();
 

@@ -1,6 +1,5 @@
 #include "ui/block_parameters.h"
 
-#include "device/programmer_registers.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
 
@@ -12,6 +11,8 @@ namespace {
 
 constexpr std::size_t HexFieldLimit = 8; // at most 7 characters and a terminating zero
 constexpr std::size_t HexFieldMaxDigits = 6;
+// Six digits hold every file offset and nothing past it, so the field needs no range test.
+static_assert(MaxFileOffset == (std::uint32_t{1} << (4 * HexFieldMaxDigits)) - 1);
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -63,10 +64,11 @@ std::optional<BlockParameters> parseBlockParameters(DialogWindow& window) {
     if (!length) {
         return std::nullopt;
     }
-    if (*length == 0 || *romOffset + *length > RomSize) {
+    const BlockParameters block{*fileOffset, *romOffset, *length};
+    if (checkBlock(block) != BlockFault::None) {
         return refuse(window);
     }
-    return BlockParameters{*fileOffset, *romOffset, *length};
+    return block;
 }
 
 } // namespace rfprog

@@ -2,6 +2,7 @@
 // and Compare work on, taken from the window's optional hexadecimal fields.
 #pragma once
 
+#include "ui/block_rules.h"
 #include "ui/dialog_window.h"
 
 #include <cstdint>
@@ -9,20 +10,12 @@
 
 namespace rfprog {
 
-struct BlockParameters {
-    std::uint32_t fileOffset = 0;
-    std::uint32_t romOffset = 0;
-    std::uint32_t length = 0x800;
-
-    friend bool operator==(const BlockParameters&, const BlockParameters&) = default;
-};
-
 // One field: 1 to 6 upper-case hexadecimal digits. On failure the parameter message
 // has been shown.
 std::optional<std::uint32_t> parseHexField(DialogWindow& window, int controlId);
 
 // The defaults when "Дополнительные параметры" is not ticked (the fields are then not
-// read); otherwise the three fields, validated. On failure exactly one message has
+// read); otherwise the three fields, checked by the block rules. On failure exactly one message has
 // been shown and the command must stop.
 std::optional<BlockParameters> parseBlockParameters(DialogWindow& window);
 

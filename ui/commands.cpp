@@ -35,12 +35,10 @@ const char16_t* commandFileName(DialogWindow& window) {
     return length > MaxCommandFileName ? nullptr : FileNameBuffer.data();
 }
 
-// Fills the image block from the file; on failure the read error has been shown.
-bool loadFileBlock(DialogWindow& window, const BlockParameters& block) {
-    const char16_t* name = commandFileName(window);
-    const int result = name == nullptr ? ImageCannotOpen
-                                       : readImageBlock(name, imageBlock(block), block.fileOffset);
-    if (result != ImageTransferred) {
+// Fills the image block from the file; on failure, whatever the cause, the read error
+// has been shown.
+bool loadCommandFileBlock(DialogWindow& window, const BlockParameters& block) {
+    if (loadFileBlock(commandFileName(window), block, ImageBuffer) != FileBlockLoad::Loaded) {
         showMessage(window, Message::FileReadError);
         return false;
     }
@@ -99,7 +97,7 @@ void readCommand(CommandContext& context) {
 
 void compareCommand(CommandContext& context) {
     const auto block = parseBlockParameters(context.window);
-    if (!block || !loadFileBlock(context.window, *block)) {
+    if (!block || !loadCommandFileBlock(context.window, *block)) {
         return;
     }
     const int result = context.device.verifyRomBlock(imageBlock(*block), block->romOffset);
@@ -108,7 +106,7 @@ void compareCommand(CommandContext& context) {
 
 void writeCommand(CommandContext& context) {
     const auto block = parseBlockParameters(context.window);
-    if (!block || !loadFileBlock(context.window, *block)) {
+    if (!block || !loadCommandFileBlock(context.window, *block)) {
         return;
     }
     if (showMessage(context.window, Message::ConfirmWrite) != Answer::Yes) {

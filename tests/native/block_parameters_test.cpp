@@ -1,4 +1,5 @@
-// Block parameters: what the three hexadecimal fields accept and refuse.
+// Block parameters: what the three hexadecimal fields accept and refuse, and the block
+// rules that both programs check the numbers with.
 #include "tests/native/fake_window.h"
 #include "ui/block_parameters.h"
 #include "ui/resource_ids.h"
@@ -98,6 +99,23 @@ TEST_F(BlockParametersTest, SingleFieldReadsAtMostSevenCharacters) {
     window.fields8[IDC_LENGTH] = "FFFFFFF";
     EXPECT_FALSE(parseHexField(window, IDC_LENGTH).has_value());
     EXPECT_EQ(window.messages.size(), 1u);
+}
+
+// The numbers as either program may hand them over, past what the dialog's digits reach.
+TEST(BlockRulesTest, ABlockIsOneToRomSizeBytesEndingAtTheRomEndAtTheLatest) {
+    EXPECT_EQ(checkBlock(BlockParameters{}), BlockFault::None);
+    EXPECT_EQ(checkBlock({0, 0x7FF, 1}), BlockFault::None);
+    EXPECT_EQ(checkBlock({0, 0x400, 0x400}), BlockFault::None);
+    EXPECT_EQ(checkBlock({0, 0, 0}), BlockFault::Empty);
+    EXPECT_EQ(checkBlock({0, 0x800, 0}), BlockFault::Empty); // the length speaks first
+    EXPECT_EQ(checkBlock({0, 1, 0x800}), BlockFault::PastRomEnd);
+    EXPECT_EQ(checkBlock({0, 0x800, 1}), BlockFault::PastRomEnd);
+    EXPECT_EQ(checkBlock({0, 0, 0x801}), BlockFault::PastRomEnd);
+    // No wrap-around in the sum.
+    EXPECT_EQ(checkBlock({0, 0xFFFFFFFF, 2}), BlockFault::PastRomEnd);
+    EXPECT_EQ(checkBlock({0, 1, 0xFFFFFFFF}), BlockFault::PastRomEnd);
+    // The file offset has only its own limit, which each program applies as it reads it.
+    EXPECT_EQ(checkBlock({0xFFFFFFFF, 0, 0x800}), BlockFault::None);
 }
 
 } // namespace

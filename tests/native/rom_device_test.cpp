@@ -1,5 +1,6 @@
 // Exact port traffic of the RomDevice operations on the simulated board.
 #include "device/rom_device.h"
+#include "device/whole_block_comparison.h"
 #include "sim/simulated_board.h"
 #include "tests/native/recording_port.h"
 
@@ -102,6 +103,52 @@ TEST_F(RomDeviceTest, VerifyStopsAtTheFirstDifferenceWithoutStepping) {
     EXPECT_EQ(device.verifyRomBlock(block, 0x10), 0);
     EXPECT_EQ(port.count(Kind::DataRead), 4u);
     EXPECT_EQ(port.lastControl(), 0x00);
+}
+
+// Unlike verifyRomBlock, the whole-block comparison reads on past a difference: its
+// traffic is readRomBlock's, and every difference is counted.
+TEST_F(RomDeviceTest, WholeBlockComparisonReadsEveryByteAndCountsEveryDifference) {
+    board.rom[0x20] = 0x0F; // four ones missing
+    board.rom[0x22] = 0xF1; // one one too many
+    std::vector<std::uint8_t> block(4, 0xFF);
+    block[2] = 0xF0;
+    const WholeBlockComparison any =
+        readAndCompareWholeBlock(device, block, 0x20, Compare::AnyDifference);
+    std::vector<PortAccess> expected;
+    appendReset(expected);
+    appendAdvance(expected, 0x20);
+    for (const std::uint8_t value : {0x0F, 0xFF, 0xF1, 0xFF}) {
+        appendRead(expected, value);
+        appendAdvance(expected, 1);
+    }
+    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(any.count, 2u);
+    EXPECT_EQ(any.first[0].address, 0x20u);
+    EXPECT_EQ(any.first[0].expected, 0xFF);
+    EXPECT_EQ(any.first[0].actual, 0x0F);
+    EXPECT_EQ(any.first[1].address, 0x22u);
+    EXPECT_EQ(any.first[1].expected, 0xF0);
+    EXPECT_EQ(any.first[1].actual, 0xF1);
+    EXPECT_EQ(any.readAsZero, 4u);
+    EXPECT_EQ(any.readAsOne, 1u);
+    EXPECT_EQ(any.alwaysZero, 0x00); // no bit is wrong the same way at both
+    EXPECT_EQ(any.alwaysOne, 0x00);
+
+    // Before programming only a missing one counts: an extra one can still be programmed.
+    port.log.clear();
+    const WholeBlockComparison erase =
+        readAndCompareWholeBlock(device, block, 0x20, Compare::NeedsErasing);
+    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(erase.count, 1u);
+    EXPECT_EQ(erase.first[0].address, 0x20u);
+    EXPECT_EQ(erase.alwaysZero, 0xF0);
+
+    block[0] = 0x0F;
+    block[2] = 0xF1;
+    const WholeBlockComparison equal =
+        readAndCompareWholeBlock(device, block, 0x20, Compare::AnyDifference);
+    EXPECT_EQ(equal.count, 0u);
+    EXPECT_EQ(equal.alwaysZero | equal.alwaysOne, 0x00);
 }
 
 TEST_F(RomDeviceTest, BlankCheckOfErasedRomReadsEveryAddress) {

@@ -1,0 +1,32 @@
+#include "ui/block_rules.h"
+
+#include "image/image_file.h"
+
+namespace rfprog {
+
+BlockFault checkBlock(const BlockParameters& block) {
+    if (block.length == 0) {
+        return BlockFault::Empty;
+    }
+    if (block.romOffset > RomSize || block.length > RomSize - block.romOffset) {
+        return BlockFault::PastRomEnd;
+    }
+    return BlockFault::None;
+}
+
+FileBlockLoad loadFileBlock(const char16_t* name, const BlockParameters& block,
+                            std::span<std::uint8_t> buffer) {
+    if (name == nullptr) {
+        return FileBlockLoad::CannotOpen;
+    }
+    switch (readImageBlock(name, buffer.first(block.length), block.fileOffset)) {
+    case ImageTransferred:
+        return FileBlockLoad::Loaded;
+    case ImageCannotOpen:
+        return FileBlockLoad::CannotOpen;
+    default:
+        return FileBlockLoad::TooShort;
+    }
+}
+
+} // namespace rfprog
