@@ -16,17 +16,13 @@ BlockFault checkBlock(const BlockParameters& block) {
 
 FileBlockLoad loadFileBlock(const char16_t* name, const BlockParameters& block,
                             std::span<std::uint8_t> buffer) {
-    if (name == nullptr) {
-        return FileBlockLoad::CannotOpen;
-    }
-    switch (readImageBlock(name, buffer.first(block.length), block.fileOffset)) {
-    case ImageTransferred:
+    const int result = name == nullptr
+                           ? ImageCannotOpen
+                           : readImageBlock(name, buffer.first(block.length), block.fileOffset);
+    if (result == ImageTransferred) {
         return FileBlockLoad::Loaded;
-    case ImageCannotOpen:
-        return FileBlockLoad::CannotOpen;
-    default:
-        return FileBlockLoad::TooShort;
     }
+    return result == ImageCannotOpen ? FileBlockLoad::CannotOpen : FileBlockLoad::TooShort;
 }
 
 } // namespace rfprog

@@ -20,18 +20,22 @@ struct TraceText final : TraceSink {
     void traceLine(std::string_view line) override { text += line; }
 };
 
+std::string testName() {
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
 class BoardHostTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("rfprog-host-") + info->name());
+    BoardHostTest() {
         fs::remove_all(folder_);
         fs::create_directories(folder_);
-        rom_ = (folder_ / "rom.bin").u16string();
-        emulator_ = (folder_ / "emulator.bin").u16string();
-        missing_ = (folder_ / "no-such-folder" / "e.bin").u16string();
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    ~BoardHostTest() override { fs::remove_all(folder_); }
+
+    const fs::path folder_ = fs::temp_directory_path() / ("rfprog-host-" + testName());
+    const std::u16string rom_ = (folder_ / "rom.bin").u16string();
+    const std::u16string emulator_ = (folder_ / "emulator.bin").u16string();
+    const std::u16string missing_ = (folder_ / "no-such-folder" / "e.bin").u16string();
 
     // Data 0x55 stored at address 0 by the emulator's write strobe.
     static void strobe(BoardHost& host) {
@@ -40,9 +44,6 @@ class BoardHostTest : public ::testing::Test {
             host.writeControl(static_cast<ControlValue>(value));
         }
     }
-
-    fs::path folder_;
-    std::u16string rom_, emulator_, missing_;
 };
 
 TEST_F(BoardHostTest, OpenNamesTheFileThatCannotBeWrittenAndWritesNoMoreAfterIt) {
