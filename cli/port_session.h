@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/output.h"
+#include "cli/platform.h"
 #include "cli/port_choice.h"
 #include "cli/trace_file.h"
 #include "device/rom_device.h"
@@ -40,8 +41,8 @@ class PortSession {
     ExitStatus openSimulated(const PortChoice& choice, const Console& console);
 
     sim::FileBackedBoard simulated_;
-    std::array<char16_t, 1024> romFile_{};
-    std::array<char16_t, 1024> emulatorFile_{};
+    FileName romFile_{};
+    FileName emulatorFile_{};
     std::string_view romFileText_;
     std::string_view emulatorFileText_;
     std::array<char, 1024> emulatorVariable_{};

@@ -7,19 +7,19 @@ namespace rfprog::sim {
 namespace {
 
 // A missing file leaves the memory erased; a short one fills what it holds.
-void load(const char16_t* name, RomImage& memory) {
+void load(const FileNameChar* name, RomImage& memory) {
     if (name != nullptr) {
         readImageBlock(name, memory, 0);
     }
 }
 
-bool save(const char16_t* name, const RomImage& memory) {
+bool save(const FileNameChar* name, const RomImage& memory) {
     return name == nullptr || writeImageBlock(name, memory, 0) == ImageTransferred;
 }
 
 } // namespace
 
-bool FileBackedBoard::open(const char16_t* romFile, const char16_t* emulatorFile) {
+bool FileBackedBoard::open(const FileNameChar* romFile, const FileNameChar* emulatorFile) {
     romFile_ = romFile;
     emulatorFile_ = emulatorFile;
     board.emulatorPlugged = emulatorFile != nullptr;

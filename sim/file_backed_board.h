@@ -3,6 +3,7 @@
 // written back at once on every change, as the drop-in port library does.
 #pragma once
 
+#include "image/image_file.h"
 #include "sim/simulated_board.h"
 
 namespace rfprog::sim {
@@ -12,7 +13,7 @@ class FileBackedBoard final : public ProgrammerPort {
     // Either name may be null: that memory is then not kept. A non-null emulator name
     // plugs the emulator in. False when a memory file cannot be written; the names must
     // stay valid while the board is used.
-    bool open(const char16_t* romFile, const char16_t* emulatorFile);
+    bool open(const FileNameChar* romFile, const FileNameChar* emulatorFile);
 
     void writeControl(ControlValue value) override;
     void writeData(std::uint8_t value) override { board.writeData(value); }
@@ -25,8 +26,8 @@ class FileBackedBoard final : public ProgrammerPort {
     SimulatedBoard board;
 
   private:
-    const char16_t* romFile_ = nullptr;
-    const char16_t* emulatorFile_ = nullptr;
+    const FileNameChar* romFile_ = nullptr;
+    const FileNameChar* emulatorFile_ = nullptr;
     bool filesKept_ = true;
 };
 
