@@ -150,17 +150,20 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
 // One option that getopt_long returned from the argument typed; false on a problem.
 bool parseOption(int code, std::string_view typed, const char* value, Options& options,
                  Typed& parsed, UsageError& error) {
-    const OptionName* option = optionFor(code);
     if (typed.starts_with("--")) {
-        const OptionName* named = optionNamed(typed.substr(0, typed.find('=')));
-        if (named == nullptr) {
+        const std::size_t equals = typed.find('=');
+        const OptionName* named = optionNamed(typed.substr(0, equals));
+        if (named == nullptr || (named->value.empty() && equals != std::string_view::npos)) {
             return fail(error, Text::UnknownOption, typed);
         }
-        if (code == ':') {
+        // The whole name of an option with a value, and still an error: the value is missing
+        // (glibc and MinGW return different codes for it).
+        if (code == ':' || code == '?') {
             return fail(error, Text::MissingValue, named->name);
         }
     }
-    if (option == nullptr) { // an unknown letter, or a value given to a switch
+    const OptionName* option = optionFor(code);
+    if (option == nullptr) { // a letter that names no option
         return fail(error, Text::UnknownOption, typed);
     }
     applyOption(option->id, value == nullptr ? std::string_view() : value, options, parsed);
