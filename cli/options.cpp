@@ -151,8 +151,10 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
 bool parseOption(int code, std::string_view typed, const char* value, Options& options,
                  Typed& parsed, UsageError& error) {
     if (typed.starts_with("--")) {
+        // The name before any "=value" (substr would bring in the exception runtime).
         const std::size_t equals = typed.find('=');
-        const OptionName* named = optionNamed(typed.substr(0, equals));
+        const OptionName* named = optionNamed(std::string_view(
+            typed.data(), equals == std::string_view::npos ? typed.size() : equals));
         if (named == nullptr || (named->value.empty() && equals != std::string_view::npos)) {
             return fail(error, Text::UnknownOption, typed);
         }
