@@ -11,14 +11,12 @@ namespace rfprog::cli {
 
 namespace {
 
-using FileName = std::array<char16_t, 1024>;
-
 int exitCode(ExitStatus status) {
     return static_cast<int>(status);
 }
 
 // write and verify: the block from FILE, before the port is opened.
-ExitStatus loadBlockFromFile(const Options& options, const char16_t* name,
+ExitStatus loadBlockFromFile(const Options& options, const FileNameChar* name,
                              std::span<std::uint8_t> block, const Console& console) {
     switch (loadFileBlock(name, options.block, block)) {
     case FileBlockLoad::Loaded:
@@ -35,7 +33,7 @@ ExitStatus loadBlockFromFile(const Options& options, const char16_t* name,
 }
 
 // Everything from the open port to its close; the port is set idle on every path.
-ExitStatus runOnPort(const Options& options, const Console& console, const char16_t* fileName,
+ExitStatus runOnPort(const Options& options, const Console& console, const FileNameChar* fileName,
                      std::span<std::uint8_t> fileBlock, TraceFile& trace) {
     PortSession session;
     ExitStatus status = session.open(options.portChoice, options.port, console,
@@ -63,14 +61,14 @@ ExitStatus runOnPort(const Options& options, const Console& console, const char1
 
 } // namespace
 
-int runCli(std::span<const std::string_view> arguments) {
+int runCli(std::span<char* const> arguments) {
     installInterruptHandlers();
     const Console console(userLanguage());
     Options options;
     UsageError usage;
-    const bool tooMany = arguments.size() > MaxArguments;
+    const bool tooMany = arguments.size() > MaxArguments + 1;
     if (tooMany) {
-        usage = {Text::ExtraArgument, {arguments[MaxArguments]}};
+        usage = {Text::ExtraArgument, {arguments[MaxArguments + 1]}};
     }
     if (tooMany || !parseOptions(arguments, defaultPortName(), options, usage)) {
         console.error(usage.text, {usage.arguments[0], usage.arguments[1], usage.arguments[2]});

@@ -1,5 +1,5 @@
-// The command-line program from its arguments (UTF-8, without the program's name) to
-// its exit status.
+// The command-line program from its arguments (UTF-8, as main gets them, the program's
+// name first) to its exit status.
 #pragma once
 
 #include <span>
@@ -7,9 +7,9 @@
 
 namespace rfprog::cli {
 
-// Most arguments the entry points pass on; more is a usage error.
+// Most arguments after the program's name; more is a usage error.
 inline constexpr std::size_t MaxArguments = 64;
 
-int runCli(std::span<const std::string_view> arguments);
+int runCli(std::span<char* const> arguments);
 
 } // namespace rfprog::cli

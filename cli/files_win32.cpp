@@ -4,8 +4,8 @@
 
 namespace rfprog::cli {
 
-bool toFileName(std::string_view name, std::span<char16_t> fileName) {
-    if (name.empty() || fileName.size() < 2) {
+bool toFileName(std::string_view name, FileName& fileName) {
+    if (name.empty()) {
         return false;
     }
     const int count = MultiByteToWideChar(
@@ -19,7 +19,7 @@ bool toFileName(std::string_view name, std::span<char16_t> fileName) {
 }
 
 bool OutputFile::create(std::string_view name) {
-    std::array<char16_t, 1024> wide{};
+    FileName wide{};
     if (!toFileName(name, wide)) {
         return false;
     }

@@ -26,7 +26,7 @@ struct OperationContext {
     TraceFile& trace;
     std::span<std::uint8_t> fileBlock; // write, verify: loaded from FILE; read: filled
     std::span<std::uint8_t> romBlock;  // read: what the ROM reads
-    const char16_t* fileName;          // FILE as image/ takes it
+    const FileNameChar* fileName;      // FILE as image/ takes it
 };
 
 ExitStatus runOperation(OperationContext& context);

@@ -2,6 +2,9 @@
 
 #include "cli/output.h"
 
+#include <getopt.h>
+
+#include <array>
 #include <optional>
 
 namespace rfprog::cli {
@@ -10,16 +13,6 @@ namespace {
 
 constexpr std::uint32_t MaxEcr = 0xFFFF;
 constexpr std::uint32_t MinEcr = 0x100;
-
-struct OperationName {
-    std::string_view name;
-    Operation operation;
-};
-
-constexpr OperationName Operations[] = {
-    {"read", Operation::Read},   {"write", Operation::Write}, {"verify", Operation::Verify},
-    {"blank", Operation::Blank}, {"timer", Operation::Timer},
-};
 
 // What the parser keeps besides Options: the texts as typed, for checks and messages.
 struct Typed {
@@ -38,31 +31,12 @@ bool fail(UsageError& error, Text text, std::string_view first = {}, std::string
 }
 
 bool needsFile(Operation operation) {
-    return operation == Operation::Read || operation == Operation::Write ||
-           operation == Operation::Verify;
-}
-
-// "--name=value" or "--name value"; an option's value may start with '-'.
-bool takeValue(std::span<const std::string_view> arguments, std::size_t& i, std::string_view name,
-               std::string_view& value, bool& matched, UsageError& error) {
-    const std::string_view argument = arguments[i];
-    matched = false;
-    if (argument == name) {
-        matched = true;
-        if (i + 1 >= arguments.size()) {
-            return fail(error, Text::MissingValue, name);
+    for (const OperationName& entry : OperationNames) {
+        if (entry.operation == operation) {
+            return entry.takesFile;
         }
-        value = arguments[++i];
-        return true;
     }
-    if (argument.starts_with(name) && argument.size() > name.size() &&
-        argument[name.size()] == '=') {
-        matched = true;
-        value = argument;
-        value.remove_prefix(name.size() + 1); // remove_prefix cannot throw: no runtime for it
-        return true;
-    }
-    return true;
+    return false;
 }
 
 bool parseLimited(std::string_view option, std::string_view text, std::uint32_t limit,
@@ -78,58 +52,146 @@ bool parseLimited(std::string_view option, std::string_view text, std::uint32_t 
     return true;
 }
 
-bool parseSwitch(std::string_view argument, Options& options) {
-    struct Switch {
-        std::string_view name;
-        bool Options::*flag;
-    };
-    static constexpr Switch Switches[] = {
-        {"--force", &Options::force}, {"--emulator", &Options::emulator},
-        {"--hold", &Options::hold},   {"--yes", &Options::yes},
-        {"-y", &Options::yes},        {"--quiet", &Options::quiet},
-        {"-q", &Options::quiet},      {"--help", &Options::help},
-        {"-h", &Options::help},
-    };
-    for (const Switch& entry : Switches) {
-        if (argument == entry.name) {
-            options.*entry.flag = true;
-            return true;
-        }
+// getopt_long's tables, made from OptionNames: the long options' values are their ids
+// above every letter, and the short options are the letters after "-:", which returns the
+// other arguments in order (whatever POSIXLY_CORRECT says) and a missing value as ':'.
+constexpr int FirstLongValue = 0x100;
+constexpr std::size_t OptionCount = std::size(OptionNames);
+
+constexpr std::array<option, OptionCount + 1> makeLongOptions() {
+    std::array<option, OptionCount + 1> options{};
+    for (std::size_t i = 0; i < OptionCount; ++i) {
+        const OptionName& entry = OptionNames[i];
+        options[i] = {entry.name.data() + 2, entry.value.empty() ? no_argument : required_argument,
+                      nullptr, FirstLongValue + static_cast<int>(entry.id)};
     }
-    return false;
+    return options;
 }
 
-// One option with a value; false on a problem. matched tells whether it was one.
-bool parseValueOption(std::span<const std::string_view> arguments, std::size_t& i, Options& options,
-                      Typed& typed, bool& matched, UsageError& error) {
-    struct ValueOption {
-        std::string_view name;
-        std::string_view Options::*optionText;
-        std::string_view Typed::*typedText;
-    };
-    static constexpr ValueOption ValueOptions[] = {
-        {"--port", &Options::port, nullptr},
-        {"--trace", &Options::trace, nullptr},
-        {"--rom-offset", nullptr, &Typed::romOffset},
-        {"--file-offset", nullptr, &Typed::fileOffset},
-        {"--length", nullptr, &Typed::length},
-        {"--ecr", nullptr, &Typed::ecr},
-    };
-    for (const ValueOption& option : ValueOptions) {
-        std::string_view value;
-        if (!takeValue(arguments, i, option.name, value, matched, error)) {
-            return false;
-        }
-        if (matched) {
-            if (option.optionText != nullptr) {
-                options.*option.optionText = value;
-            } else {
-                typed.*option.typedText = value;
-                typed.blockGiven = typed.blockGiven || option.name != "--ecr";
-            }
-            return true;
+constexpr std::array<char, OptionCount + 3> makeShortOptions() {
+    std::array<char, OptionCount + 3> letters{'-', ':'};
+    std::size_t count = 2;
+    for (const OptionName& entry : OptionNames) {
+        if (entry.letter != 0) {
+            letters[count++] = entry.letter;
         }
     }
+    return letters;
+}
+
+constexpr auto LongOptions = makeLongOptions();
+constexpr auto ShortOptions = makeShortOptions();
+
+// The option getopt_long returned: a long option's value or a letter.
+const OptionName* optionFor(int code) {
+    for (const OptionName& entry : OptionNames) {
+        if (code == FirstLongValue + static_cast<int>(entry.id) ||
+            (entry.letter != 0 && code == entry.letter)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The long option named exactly so; getopt_long also takes unique abbreviations, which
+// this program refuses.
+const OptionName* optionNamed(std::string_view name) {
+    for (const OptionName& entry : OptionNames) {
+        if (entry.name == name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+void applyOption(OptionId id, std::string_view value, Options& options, Typed& typed) {
+    switch (id) {
+    case OptionId::RomOffset:
+        typed.romOffset = value;
+        typed.blockGiven = true;
+        break;
+    case OptionId::FileOffset:
+        typed.fileOffset = value;
+        typed.blockGiven = true;
+        break;
+    case OptionId::Length:
+        typed.length = value;
+        typed.blockGiven = true;
+        break;
+    case OptionId::Port:
+        options.port = value;
+        break;
+    case OptionId::Ecr:
+        typed.ecr = value;
+        break;
+    case OptionId::Trace:
+        options.trace = value;
+        break;
+    case OptionId::Force:
+        options.force = true;
+        break;
+    case OptionId::Emulator:
+        options.emulator = true;
+        break;
+    case OptionId::Hold:
+        options.hold = true;
+        break;
+    case OptionId::Yes:
+        options.yes = true;
+        break;
+    case OptionId::Quiet:
+        options.quiet = true;
+        break;
+    case OptionId::Help:
+        options.help = true;
+        break;
+    }
+}
+
+// One option that getopt_long returned from the argument typed; false on a problem.
+bool parseOption(int code, std::string_view typed, const char* value, Options& options,
+                 Typed& parsed, UsageError& error) {
+    if (typed.starts_with("--")) {
+        // The name before any "=value" (substr would bring in the exception runtime).
+        const std::size_t equals = typed.find('=');
+        const OptionName* named = optionNamed(std::string_view(
+            typed.data(), equals == std::string_view::npos ? typed.size() : equals));
+        if (named == nullptr || (named->value.empty() && equals != std::string_view::npos)) {
+            return fail(error, Text::UnknownOption, typed);
+        }
+        // The whole name of an option with a value, and still an error: the value is missing
+        // (glibc and MinGW return different codes for it).
+        if (code == ':' || code == '?') {
+            return fail(error, Text::MissingValue, named->name);
+        }
+    }
+    const OptionName* option = optionFor(code);
+    if (option == nullptr) { // a letter that names no option
+        return fail(error, Text::UnknownOption, typed);
+    }
+    applyOption(option->id, value == nullptr ? std::string_view() : value, options, parsed);
+    return true;
+}
+
+// The operation, then FILE where the operation takes one.
+bool parsePositional(std::string_view argument, std::size_t& positional, Options& options,
+                     UsageError& error) {
+    if (positional == 0) {
+        options.operationName = argument;
+        for (const OperationName& entry : OperationNames) {
+            if (argument == entry.name) {
+                options.operation = entry.operation;
+            }
+        }
+        if (options.operation == Operation::None) {
+            return fail(error, Text::UnknownOperation, argument);
+        }
+    } else if (positional == 1 && needsFile(options.operation)) {
+        options.file = argument;
+    } else {
+        return fail(error, Text::ExtraArgument, argument);
+    }
+    ++positional;
     return true;
 }
 
@@ -216,40 +278,40 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
 
 } // namespace
 
-bool parseOptions(std::span<const std::string_view> arguments, std::string_view defaultPort,
-                  Options& options, UsageError& error) {
+bool parseOptions(std::span<char* const> arguments, std::string_view defaultPort, Options& options,
+                  UsageError& error) {
     options = Options{};
     options.port = defaultPort;
     Typed typed;
     std::size_t positional = 0;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string_view argument = arguments[i];
-        bool matched = false;
-        if (!parseValueOption(arguments, i, options, typed, matched, error)) {
+    const int count = static_cast<int>(arguments.size());
+    opterr = 0; // the program's own messages
+    optind = 0; // a full reset: the scan starts again at the first argument
+    for (;;) {
+        // The argument getopt_long looks at: a letter group stays at optind until its last
+        // letter.
+        const int at = optind == 0 ? 1 : optind;
+        const int code =
+            getopt_long(count, arguments.data(), ShortOptions.data(), LongOptions.data(), nullptr);
+        if (code == -1) {
+            // The end, or "--"; MinGW's scan also ends at a '-' inside a letter group.
+            if (optind == at && at < count) {
+                return fail(error, Text::UnknownOption, arguments[static_cast<std::size_t>(at)]);
+            }
+            break;
+        }
+        const bool parsed = code == 1 ? parsePositional(optarg, positional, options, error)
+                                      : parseOption(code, arguments[static_cast<std::size_t>(at)],
+                                                    optarg, options, typed, error);
+        if (!parsed) {
             return false;
         }
-        if (matched || parseSwitch(argument, options)) {
-            continue;
+    }
+    // After "--" every argument is an operation, FILE or one too many.
+    for (int i = optind; i < count; ++i) {
+        if (!parsePositional(arguments[static_cast<std::size_t>(i)], positional, options, error)) {
+            return false;
         }
-        if (argument.size() > 1 && argument[0] == '-') {
-            return fail(error, Text::UnknownOption, argument);
-        }
-        if (positional == 0) {
-            options.operationName = argument;
-            for (const OperationName& entry : Operations) {
-                if (argument == entry.name) {
-                    options.operation = entry.operation;
-                }
-            }
-            if (options.operation == Operation::None) {
-                return fail(error, Text::UnknownOperation, argument);
-            }
-        } else if (positional == 1 && needsFile(options.operation)) {
-            options.file = argument;
-        } else {
-            return fail(error, Text::ExtraArgument, argument);
-        }
-        ++positional;
     }
     if (options.help) {
         return true;

@@ -4,6 +4,7 @@
 #include "cli/port_choice.h"
 #include "cli/texts.h"
 #include "ui/block_rules.h"
+#include "cli/usage.h"
 
 #include <array>
 #include <cstdint>
@@ -11,8 +12,6 @@
 #include <string_view>
 
 namespace rfprog::cli {
-
-enum class Operation { None, Read, Write, Verify, Blank, Timer };
 
 struct Options {
     Operation operation = Operation::None;
@@ -41,8 +40,10 @@ struct UsageError {
     std::array<std::string_view, 3> arguments{};
 };
 
-// False with the first problem in error; options.port starts as defaultPort.
-bool parseOptions(std::span<const std::string_view> arguments, std::string_view defaultPort,
-                  Options& options, UsageError& error);
+// The arguments as main gets them, the program's name first; they are parsed in order,
+// and again from the start on every call. False with the first problem in error;
+// options.port starts as defaultPort.
+bool parseOptions(std::span<char* const> arguments, std::string_view defaultPort, Options& options,
+                  UsageError& error);
 
 } // namespace rfprog::cli

@@ -6,7 +6,9 @@
 #include "cli/texts.h"
 #include "device/port_open_error.h"
 #include "device/programmer_port.h"
+#include "image/image_file.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -31,8 +33,16 @@ void installInterruptHandlers();
 bool interruptRequested();
 
 // Files (files_*.cpp).
-// A UTF-8 name as the UTF-16 name that image/ takes; false when it cannot be one.
-bool toFileName(std::string_view name, std::span<char16_t> fileName);
+// A name as image/ takes it: the system's longest path on Linux, the length the Windows
+// build has always allowed.
+#ifdef _WIN32
+using FileName = std::array<FileNameChar, 1024>;
+#else
+using FileName = std::array<FileNameChar, 4096>;
+#endif
+// A UTF-8 name, zero-terminated in fileName as image/ takes it (the same bytes on POSIX,
+// UTF-16 on Windows); false when it cannot be one.
+bool toFileName(std::string_view name, FileName& fileName);
 // A file written from the start: created, or truncated when it exists.
 class OutputFile {
   public:

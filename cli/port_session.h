@@ -5,6 +5,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/output.h"
+#include "cli/platform.h"
 #include "cli/port_choice.h"
 #include "cli/trace_file.h"
 #include "device/rom_device.h"

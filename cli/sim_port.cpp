@@ -11,8 +11,8 @@ namespace rfprog::cli {
 namespace {
 
 sim::BoardHost Board;
-std::array<char16_t, 1024> RomFile{};
-std::array<char16_t, 1024> EmulatorFile{};
+FileName RomFile{};
+FileName EmulatorFile{};
 std::array<char, 1024> EmulatorVariable{};
 std::string_view RomFileText;
 std::string_view EmulatorFileText;

@@ -12,12 +12,30 @@ inline constexpr int ImageTransferred = 0;
 inline constexpr int ImageShortTransfer = 1;
 inline constexpr int ImageCannotOpen = -1;
 
+// A file name as the system's file services take it, zero-terminated: UTF-16 on Windows,
+// the bytes of the name (UTF-8) on POSIX.
+#ifdef _WIN32
+using FileNameChar = char16_t;
+#else
+using FileNameChar = char;
+#endif
+
 // Opens an existing file for reading; other programs may read it meanwhile.
-int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset);
+int readImageBlock(const FileNameChar* name, std::span<std::uint8_t> buffer,
+                   std::uint32_t fileOffset);
 
 // Opens or creates the file with no sharing and without truncation: the file keeps
 // its length and every byte outside the block; a block past the end extends it.
+int writeImageBlock(const FileNameChar* name, std::span<const std::uint8_t> buffer,
+                    std::uint32_t fileOffset);
+
+#ifndef _WIN32
+// The dialog program's names are UTF-16 on every system (its file-name field); on POSIX,
+// where only its tests run, they are turned into UTF-8 first. An unpaired surrogate
+// cannot be opened.
+int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset);
 int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset);
+#endif
 
 } // namespace rfprog

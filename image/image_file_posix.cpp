@@ -12,7 +12,8 @@ namespace rfprog {
 
 namespace {
 
-// UTF-16 name to UTF-8 in a fixed buffer; false for an empty, unpaired or too long name.
+// The dialog program's UTF-16 name as UTF-8 in a fixed buffer; false for an empty,
+// unpaired or too long name.
 using Utf8Path = std::array<char, 4096>;
 
 bool toUtf8(const char16_t* name, Utf8Path& path) {
@@ -57,12 +58,11 @@ bool toUtf8(const char16_t* name, Utf8Path& path) {
 }
 
 // Opens a regular file (a directory cannot be opened, as on Windows).
-int openRegular(const char16_t* name, int flags) {
-    Utf8Path path{};
-    if (!toUtf8(name, path)) {
+int openRegular(const char* name, int flags) {
+    if (name[0] == 0) {
         return -1;
     }
-    const int fd = ::open(path.data(), flags | O_CLOEXEC, 0666);
+    const int fd = ::open(name, flags | O_CLOEXEC, 0666);
     if (fd < 0) {
         return -1;
     }
@@ -94,15 +94,26 @@ int transferBlock(int fd, std::uint32_t fileOffset, std::size_t count, Transfer 
 
 } // namespace
 
-int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset) {
+int readImageBlock(const char* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset) {
     return transferBlock(openRegular(name, O_RDONLY), fileOffset, buffer.size(),
                          [&](int fd) { return ::read(fd, buffer.data(), buffer.size()); });
 }
 
-int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
+int writeImageBlock(const char* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset) {
     return transferBlock(openRegular(name, O_WRONLY | O_CREAT), fileOffset, buffer.size(),
                          [&](int fd) { return ::write(fd, buffer.data(), buffer.size()); });
+}
+
+int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::uint32_t fileOffset) {
+    Utf8Path path{};
+    return toUtf8(name, path) ? readImageBlock(path.data(), buffer, fileOffset) : ImageCannotOpen;
+}
+
+int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
+                    std::uint32_t fileOffset) {
+    Utf8Path path{};
+    return toUtf8(name, path) ? writeImageBlock(path.data(), buffer, fileOffset) : ImageCannotOpen;
 }
 
 } // namespace rfprog

@@ -8,20 +8,20 @@ namespace rfprog::sim {
 namespace {
 
 // A missing file leaves the memory erased; a short one fills what it holds.
-void load(const char16_t* name, RomImage& memory) {
+void load(const FileNameChar* name, RomImage& memory) {
     if (name != nullptr) {
         loadMemory(name, memory);
     }
 }
 
 // Patched in place like any image file: a longer file keeps the rest of its bytes.
-bool save(const char16_t* name, const RomImage& memory) {
+bool save(const FileNameChar* name, const RomImage& memory) {
     return name == nullptr || writeImageBlock(name, memory, 0) == ImageTransferred;
 }
 
 } // namespace
 
-void BoardHost::setUp(const char16_t* romFile, const char16_t* emulatorFile, TraceSink* trace) {
+void BoardHost::setUp(const FileNameChar* romFile, const FileNameChar* emulatorFile, TraceSink* trace) {
     romFile_ = romFile;
     emulatorFile_ = emulatorFile;
     trace_ = trace;

@@ -9,6 +9,7 @@
 
 #include "device/port_trace_line.h"
 #include "device/tracing_port.h"
+#include "image/image_file.h"
 #include "sim/simulated_board.h"
 
 #include <cstdint>
@@ -23,7 +24,7 @@ class BoardHost final : public ProgrammerPort {
     // Either name may be null: that memory is then not kept. A non-null emulator name plugs
     // the emulator in. trace may be null. Names and trace must stay valid while the board
     // is used. Nothing is opened yet.
-    void setUp(const char16_t* romFile, const char16_t* emulatorFile, TraceSink* trace);
+    void setUp(const FileNameChar* romFile, const FileNameChar* emulatorFile, TraceSink* trace);
 
     // Loads the memories and writes them back at once, so that a file that cannot be kept
     // is known before any access: the first file that cannot be written, or None. Without
@@ -54,8 +55,8 @@ class BoardHost final : public ProgrammerPort {
     void openOnFirstAccess();
     void saveChanges();
 
-    const char16_t* romFile_ = nullptr;
-    const char16_t* emulatorFile_ = nullptr;
+    const FileNameChar* romFile_ = nullptr;
+    const FileNameChar* emulatorFile_ = nullptr;
     TraceSink* trace_ = nullptr;
     bool opened_ = false;
     SimFile lostFile_ = SimFile::None;

@@ -5,7 +5,7 @@
 namespace rfprog::sim {
 
 // The image file's own reader: no host here is handed its ROM through a pipe.
-void loadMemory(const char16_t* name, RomImage& memory) {
+void loadMemory(const FileNameChar* name, RomImage& memory) {
     readImageBlock(name, memory, 0);
 }
 

@@ -5,7 +5,7 @@
 namespace rfprog::sim {
 
 // Shared for reading and writing, so that other programs may hold the file meanwhile.
-void loadMemory(const char16_t* name, RomImage& memory) {
+void loadMemory(const FileNameChar* name, RomImage& memory) {
     HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(name), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

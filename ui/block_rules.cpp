@@ -14,8 +14,11 @@ BlockFault checkBlock(const BlockParameters& block) {
     return BlockFault::None;
 }
 
-FileBlockLoad loadFileBlock(const char16_t* name, const BlockParameters& block,
-                            std::span<std::uint8_t> buffer) {
+namespace {
+
+template <typename Char>
+FileBlockLoad loadBlock(const Char* name, const BlockParameters& block,
+                        std::span<std::uint8_t> buffer) {
     const int result = name == nullptr
                            ? ImageCannotOpen
                            : readImageBlock(name, buffer.first(block.length), block.fileOffset);
@@ -24,5 +27,19 @@ FileBlockLoad loadFileBlock(const char16_t* name, const BlockParameters& block,
     }
     return result == ImageCannotOpen ? FileBlockLoad::CannotOpen : FileBlockLoad::TooShort;
 }
+
+} // namespace
+
+FileBlockLoad loadFileBlock(const FileNameChar* name, const BlockParameters& block,
+                            std::span<std::uint8_t> buffer) {
+    return loadBlock(name, block, buffer);
+}
+
+#ifndef _WIN32
+FileBlockLoad loadFileBlock(const char16_t* name, const BlockParameters& block,
+                            std::span<std::uint8_t> buffer) {
+    return loadBlock(name, block, buffer);
+}
+#endif
 
 } // namespace rfprog

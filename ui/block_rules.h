@@ -5,6 +5,7 @@
 #pragma once
 
 #include "device/programmer_registers.h"
+#include "image/image_file.h"
 
 #include <cstdint>
 #include <span>
@@ -43,7 +44,12 @@ enum class FileBlockLoad {
 
 // Fills the first block.length bytes of buffer (at least that long) from the file at
 // block.fileOffset. A null name stands for a name that cannot be used.
+FileBlockLoad loadFileBlock(const FileNameChar* name, const BlockParameters& block,
+                            std::span<std::uint8_t> buffer);
+#ifndef _WIN32
+// The dialog program's UTF-16 names, on POSIX where only its tests run.
 FileBlockLoad loadFileBlock(const char16_t* name, const BlockParameters& block,
                             std::span<std::uint8_t> buffer);
+#endif
 
 } // namespace rfprog

@@ -75,6 +75,9 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
         dup2(terminal ? terminalSide : pipeEnds[0], STDIN_FILENO);
         dup2(outFile, STDOUT_FILENO);
         dup2(terminal ? terminalSide : errFile, STDERR_FILENO);
+        if (chdir(folder.c_str()) != 0) { // relative names are the test's files
+            _exit(127);
+        }
         execve(RFPROG_CLI_PATH, argv.data(), envp.data());
         _exit(127);
     }

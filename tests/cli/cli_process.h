@@ -22,8 +22,9 @@ using Environment = std::map<std::string, std::string>;
 
 class CliProcess {
   public:
-    // Starts the program with standard input on a pipe (or on a terminal when terminal is
-    // set, which then also receives standard error); output goes into files in folder.
+    // Starts the program in folder with standard input on a pipe (or on a terminal when
+    // terminal is set, which then also receives standard error); output goes into files
+    // in folder.
     CliProcess(const std::vector<std::string>& arguments, const Environment& environment,
                const std::filesystem::path& folder, bool terminal = false);
     ~CliProcess();

@@ -39,6 +39,18 @@ TEST_F(UsageTest, BadCommandLinesExitTwoWithOneErrorAndTouchNothing) {
         {{"blank", "--port", "0x379"}, "--port 0x379: a base address is a multiple of 4"},
         {{"blank", "--port", "0x10000"}, "--port 0x10000: a base address"},
         {{"blank", "--ecr", "0x77A"}, "--ecr applies only to a port given as lpt1..lpt3"},
+        // Long options are taken by their whole names only, never abbreviated.
+        {{"--forc", "blank"}, "unknown option --forc"},
+        {{"blank", "--len", "1"}, "unknown option --len"},
+        {{"blank", "--len"}, "unknown option --len"},
+        {{"blank", "--rom-offset=1", "--e", "1"}, "unknown option --e"},
+        {{"blank", "--force=1"}, "unknown option --force=1"},
+        // A letter group is refused as typed; a name that starts with '-' needs "--".
+        {{"-qx", "blank"}, "unknown option -qx"},
+        {{"blank", "-y-"}, "unknown option -y-"},
+        {{"read", "-x.bin"}, "unknown option -x.bin"},
+        {{"blank", "--", "extra"}, "unexpected argument extra"},
+        {{"--", "--help"}, "unknown operation --help"},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.error);
@@ -53,6 +65,48 @@ TEST_F(UsageTest, BadCommandLinesExitTwoWithOneErrorAndTouchNothing) {
         EXPECT_FALSE(fs::exists(rom)); // the simulated board was never opened
         EXPECT_FALSE(fs::exists(trace));
     }
+}
+
+TEST_F(UsageTest, StandardFormsOfTheCommandLineAreTaken) {
+    // "--" ends the options: the file is "-x.bin", in the folder the program runs in.
+    writeFile(rom, pattern(RomSize, 4));
+    const CliResult read = run({"read", "--", "-x.bin"});
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "read: 2048 bytes from ROM 0x000 written into -x.bin at offset 0x0\n");
+    EXPECT_EQ(readFile(folder / "-x.bin"), pattern(RomSize, 4));
+
+    // --name=value, and a value that starts with '-'.
+    writeFile(rom, erased());
+    const CliResult block = run({"blank", "--rom-offset=0x7F0", "--length=16", "--trace", "-t"});
+    EXPECT_EQ(block.status, 0) << block.err;
+    EXPECT_EQ(block.out, "blank: 16 bytes at ROM 0x7F0 read FF\n");
+    EXPECT_TRUE(fs::exists(folder / "-t"));
+    // Options after the operation, whatever POSIXLY_CORRECT says.
+    const CliResult posix = run({"blank", "--length", "1"}, {{"POSIXLY_CORRECT", "1"}});
+    EXPECT_EQ(posix.out, "blank: 1 bytes at ROM 0x000 read FF\n");
+
+    // Letters in one group: -y answers the question in either place.
+    for (const char* group : {"-qy", "-yq"}) {
+        const CliResult timer = run({group, "timer"});
+        EXPECT_EQ(timer.status, 0) << group << timer.err;
+        EXPECT_NE(timer.err.find("(answered by --yes)"), std::string::npos) << timer.err;
+    }
+    // -q in a group still hides the progress on a terminal.
+    writeFile(rom, erased()); // the timer's pulse programmed a byte
+    const auto onTerminal = [&](const std::vector<std::string>& arguments) {
+        std::vector<std::string> all = {"--port", "sim:" + rom.string()};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        CliProcess process(all, {}, folder, true);
+        return process.wait();
+    };
+    const CliResult shown = onTerminal({"blank"});
+    const CliResult hidden = onTerminal({"blank", "-hq"});
+    EXPECT_NE(shown.err, "");
+    EXPECT_EQ(hidden.status, 0);
+    EXPECT_EQ(hidden.out.find("Usage: rfprog-cli"), 0u); // -h in the group too
+    const CliResult quiet = onTerminal({"-qy", "blank"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
 }
 
 TEST_F(UsageTest, MalformedSimulatedBoardSettingsAreNamedAndRefused) {

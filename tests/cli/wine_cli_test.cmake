@@ -2,7 +2,8 @@
 # cross-compiling emulator, its parts joined by |> -DWORK=<folder> -P wine_cli_test.cmake
 #   read_write_verify  --port lpt1 through the simulated port library beside the exe
 #                      (whichever name it has in this build): write, verify, read back,
-#                      and a mismatch; then a base address above 0x8000
+#                      and a mismatch; then a base address above 0x8000, and the
+#                      standard forms of the command line
 #   missing_library    the exe alone in a folder: exit status 3 and one sentence
 string(REPLACE "|" ";" runner "${RUNNER}")
 get_filename_component(bin "${CLI}" DIRECTORY)
@@ -54,6 +55,21 @@ if(CASE STREQUAL "read_write_verify")
         message(SEND_ERROR "the traces of --port 0xD010 differ or lack D012/D010:\n"
                            "library:\n${library}\nprogram:\n${own}")
     endif()
+
+    # The command line through MinGW's getopt_long: "--", letter groups, --name=value;
+    # abbreviations and a value given to a switch are refused as typed.
+    run_cli(0 "read: 2048 bytes from ROM 0x000 written into -x.bin" --port=lpt1 read -- -x.bin)
+    file(READ "${WORK}/-x.bin" back)
+    if(NOT back STREQUAL text)
+        message(SEND_ERROR "-x.bin differs from image.bin")
+    endif()
+    run_cli(2 "rfprog-cli: unknown option --forc" --port lpt1 --forc write image.bin)
+    run_cli(2 "rfprog-cli: unknown option --force=1" --port lpt1 write image.bin --force=1)
+    run_cli(2 "rfprog-cli: unknown option -y-" --port lpt1 blank -y-)
+    run_cli(2 "rfprog-cli: option --length needs a value" --port lpt1 blank --length)
+    run_cli(2 "rfprog-cli: --length -1: not a number" --port lpt1 blank --length -1)
+    # Last, as its pulse programs a byte.
+    run_cli(0 "(answered by --yes)" --port lpt1 -qy timer)
 elseif(CASE STREQUAL "missing_library")
     file(COPY "${CLI}" DESTINATION "${WORK}")
     get_filename_component(name "${CLI}" NAME)

@@ -1,5 +1,5 @@
 // Image-file blocks: the same suite runs natively (POSIX files) and under Wine
-// (Windows file services).
+// (Windows file services), with the names as each system takes them.
 #include "image/image_file.h"
 #include "tests/common/test_files.h"
 
@@ -35,7 +35,14 @@ class ImageFileTest : public ::testing::Test {
 
     fs::path path(const std::u16string& name) const { return folder_ / fs::path(name); }
 
-    static std::u16string name(const fs::path& p) { return p.u16string(); }
+    using Name = std::basic_string<rfprog::FileNameChar>;
+    static Name name(const fs::path& p) {
+#ifdef _WIN32
+        return p.u16string();
+#else
+        return p.string(); // the bytes of the name, UTF-8
+#endif
+    }
 
     static std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
         std::vector<std::uint8_t> bytes(size);
@@ -68,7 +75,7 @@ TEST_F(ImageFileTest, ReadsExactBlockAtOffsetAndReportsShortFiles) {
 TEST_F(ImageFileTest, ReadFailsToOpenMissingEmptyAndDirectoryNames) {
     std::vector<std::uint8_t> buffer(0x10, 0xEE);
     EXPECT_EQ(readImageBlock(name(path(u"missing.bin")).c_str(), buffer, 0), -1);
-    EXPECT_EQ(readImageBlock(u"", buffer, 0), -1);
+    EXPECT_EQ(readImageBlock(Name().c_str(), buffer, 0), -1);
     EXPECT_EQ(readImageBlock(name(folder_).c_str(), buffer, 0), -1);
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(0x10, 0xEE));
 }
@@ -109,7 +116,7 @@ TEST_F(ImageFileTest, WritePastTheEndExtendsTheFile) {
 
 TEST_F(ImageFileTest, WriteFailsOnEmptyNameAndDirectory) {
     const std::vector<std::uint8_t> block(4, 0x11);
-    EXPECT_EQ(writeImageBlock(u"", block, 0), -1);
+    EXPECT_EQ(writeImageBlock(Name().c_str(), block, 0), -1);
     EXPECT_EQ(writeImageBlock(name(folder_).c_str(), block, 0), -1);
     EXPECT_TRUE(fs::is_directory(folder_));
 }
@@ -123,6 +130,25 @@ TEST_F(ImageFileTest, CyrillicNamesRoundTrip) {
     EXPECT_EQ(readImageBlock(name(file).c_str(), back, 0), 0);
     EXPECT_EQ(back, block);
 }
+
+#ifndef _WIN32
+// The dialog program's UTF-16 names reach the same files as UTF-8 ones.
+TEST_F(ImageFileTest, DialogNamesInUtf16ReachTheSameFiles) {
+    const auto file = path(u"Прошивка ПЗУ №2.rom");
+    const auto block = pattern(0x800, 12);
+    ASSERT_EQ(writeImageBlock(file.u16string().c_str(), block, 0), 0);
+    std::vector<std::uint8_t> back(0x800);
+    EXPECT_EQ(readImageBlock(name(file).c_str(), back, 0), 0);
+    EXPECT_EQ(back, block);
+    EXPECT_EQ(readImageBlock(file.u16string().c_str(), back, 0), 0);
+    // An unpaired surrogate names no file: nothing is created.
+    const std::u16string unpaired =
+        folder_.u16string() + u"/a" + std::u16string(1, char16_t{0xD800}) + u".rom";
+    EXPECT_EQ(writeImageBlock(unpaired.c_str(), block, 0), -1);
+    EXPECT_EQ(readImageBlock(u"", back, 0), -1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
+#endif
 
 #ifdef _WIN32
 // Writing opens with no sharing: it fails while another handle holds the file,

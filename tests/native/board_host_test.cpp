@@ -33,9 +33,9 @@ class BoardHostTest : public ::testing::Test {
     ~BoardHostTest() override { fs::remove_all(folder_); }
 
     const fs::path folder_ = fs::temp_directory_path() / ("rfprog-host-" + testName());
-    const std::u16string rom_ = (folder_ / "rom.bin").u16string();
-    const std::u16string emulator_ = (folder_ / "emulator.bin").u16string();
-    const std::u16string missing_ = (folder_ / "no-such-folder" / "e.bin").u16string();
+    const std::string rom_ = (folder_ / "rom.bin").string();
+    const std::string emulator_ = (folder_ / "emulator.bin").string();
+    const std::string missing_ = (folder_ / "no-such-folder" / "e.bin").string();
 
     // Data 0x55 stored at address 0 by the emulator's write strobe.
     static void strobe(BoardHost& host) {

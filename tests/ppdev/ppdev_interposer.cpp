@@ -62,7 +62,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -148,11 +147,9 @@ std::string environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// A file name from the environment (UTF-8) as image/ takes it; empty when unset.
-std::u16string fileName(const char* variable) {
-    return std::filesystem::path(
-               std::u8string(reinterpret_cast<const char8_t*>(environment(variable).c_str())))
-        .u16string();
+// A file name from the environment as image/ takes it (the same bytes); empty when unset.
+std::string fileName(const char* variable) {
+    return environment(variable);
 }
 
 int refuse(const char* variable, const char* problem) {
@@ -192,8 +189,8 @@ class SimulatedParport {
 
     sim::BoardHost board_;
     DriverFaults faults_;
-    std::u16string romFile_;
-    std::u16string emulatorFile_;
+    std::string romFile_;
+    std::string emulatorFile_;
     TraceFile trace_;
     bool registered_ = false;
     bool exclusive_ = false;
