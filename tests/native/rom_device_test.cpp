@@ -339,32 +339,6 @@ TEST_F(RomDeviceTest, SelectedWriteWithNothingToPulseTouchesNoPort) {
     EXPECT_EQ(board.rom[0], 0xFF);
 }
 
-TEST_F(RomDeviceTest, SelectedWriteMarkingEveryByteIsTheFullWrite) {
-    std::vector<std::uint8_t> block(0x40);
-    for (std::size_t i = 0; i < block.size(); ++i) {
-        block[i] = static_cast<std::uint8_t>(0x5A ^ i);
-    }
-    board.timerAnswersOnRead = 2;
-    RecordingObserver observer;
-    device.setObserver(&observer);
-    device.programRomBlock(block, 0x123);
-    const std::vector<PortAccess> fullWrite = port.log;
-    const Calls fullCalls = observer.calls;
-
-    sim::SimulatedBoard other;
-    other.timerAnswersOnRead = 2;
-    RecordingPort otherPort{other};
-    RomDevice otherDevice{otherPort, fakeClock};
-    RecordingObserver otherObserver;
-    otherDevice.setObserver(&otherObserver);
-    std::array<bool, 0x40> every{};
-    every.fill(true);
-    otherDevice.programSelectedBytes(block, every, 0x123);
-    EXPECT_EQ(otherPort.log, fullWrite);
-    EXPECT_EQ(otherObserver.calls, fullCalls);
-    EXPECT_EQ(other.rom, board.rom);
-}
-
 TEST_F(RomDeviceTest, SelectedWriteAbandonsASilentPulseWithTheVoltageOff) {
     // The timer answers the first pulse and falls silent before the second.
     RecordingObserver observer;
@@ -458,40 +432,31 @@ TEST_F(RomDeviceTest, PlannedWritesLeaveTheRomRightWithOnePulsePerProgrammedByte
     EXPECT_EQ(port.lastControl(), 0x00);
 }
 
-TEST(PulsePlan, EachRuleMarksItsBytesAndCountsTheRest) {
-    const std::uint8_t file[] = {0x00, 0xFF, 0x12, 0x34, 0xFF, 0x56};
-    const std::uint8_t rom[] = {0x00, 0xFF, 0xFF, 0x34, 0x00, 0x57};
-    bool pulse[6];
-
-    EXPECT_EQ(planPulses(PulseRule::Changed, file, rom, {}, pulse), (PulseCounts{3, 3}));
-    EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)),
-              (std::vector{false, false, true, false, true, true}));
-
-    EXPECT_EQ(planPulses(PulseRule::NotErased, file, {}, {}, pulse), (PulseCounts{4, 2}));
-    EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)),
-              (std::vector{true, false, true, true, false, true}));
-
-    EXPECT_EQ(planPulses(PulseRule::EveryByte, file, {}, {}, pulse), (PulseCounts{6, 0}));
-    EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)), std::vector<bool>(6, true));
-}
-
-TEST(PulsePlan, BytesTheFileDoesNotDefineAreNeverPulsedNorCounted) {
+TEST(PulsePlan, EachRuleMarksItsBytesAndNeverAByteTheFileDoesNotDefine) {
     const std::uint8_t file[] = {0x00, 0xFF, 0x12, 0x34, 0xFF, 0x56};
     const std::uint8_t rom[] = {0x00, 0xFF, 0xFF, 0x34, 0x00, 0x57};
     const bool defined[] = {true, true, false, true, false, true};
-    bool pulse[6] = {true, true, true, true, true, true}; // cleared where not defined
-
-    EXPECT_EQ(planPulses(PulseRule::Changed, file, rom, defined, pulse), (PulseCounts{1, 3}));
-    EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)),
-              (std::vector{false, false, false, false, false, true}));
-
-    EXPECT_EQ(planPulses(PulseRule::NotErased, file, {}, defined, pulse), (PulseCounts{3, 1}));
-    EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)),
-              (std::vector{true, false, false, true, false, true}));
-
-    EXPECT_EQ(planPulses(PulseRule::EveryByte, file, {}, defined, pulse), (PulseCounts{4, 0}));
-    EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)),
-              (std::vector{true, true, false, true, false, true}));
+    struct Case {
+        PulseRule rule;
+        std::span<const bool> defined;
+        PulseCounts counts;
+        std::vector<bool> pulse;
+    };
+    const Case cases[] = {
+        {PulseRule::Changed, {}, {3, 3}, {false, false, true, false, true, true}},
+        {PulseRule::NotErased, {}, {4, 2}, {true, false, true, true, false, true}},
+        {PulseRule::EveryByte, {}, {6, 0}, {true, true, true, true, true, true}},
+        {PulseRule::Changed, defined, {1, 3}, {false, false, false, false, false, true}},
+        {PulseRule::NotErased, defined, {3, 1}, {true, false, false, true, false, true}},
+        {PulseRule::EveryByte, defined, {4, 0}, {true, true, false, true, false, true}},
+    };
+    for (const Case& c : cases) {
+        bool pulse[6] = {true, true, true, true, true, true}; // every flag is set by the plan
+        EXPECT_EQ(planPulses(c.rule, file, rom, c.defined, pulse), c.counts)
+            << static_cast<int>(c.rule) << (c.defined.empty() ? "" : ", some undefined");
+        EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)), c.pulse)
+            << static_cast<int>(c.rule) << (c.defined.empty() ? "" : ", some undefined");
+    }
 }
 
 } // namespace
