@@ -4,6 +4,7 @@ include(GoogleTest)
 
 add_executable(native_tests
     tests/native/rom_device_test.cpp
+    tests/native/checksums_test.cpp
     tests/native/simulated_board_test.cpp
     tests/native/board_host_test.cpp
     tests/common/image_file_test.cpp

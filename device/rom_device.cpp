@@ -1,5 +1,7 @@
 #include "device/rom_device.h"
 
+#include <algorithm>
+
 namespace rfprog {
 
 bool RomDevice::proceed(std::size_t bytesDone, std::size_t bytesTotal) {
@@ -86,19 +88,37 @@ bool RomDevice::waitForPulseEnd() {
 }
 
 void RomDevice::programRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset) {
+    programBytes(buffer, {}, static_cast<std::uint32_t>(buffer.size()), romOffset);
+}
+
+void RomDevice::programSelectedBytes(std::span<const std::uint8_t> buffer,
+                                     std::span<const bool> pulse, std::uint32_t romOffset) {
+    const auto marked = static_cast<std::uint32_t>(std::count(pulse.begin(), pulse.end(), true));
+    if (marked == 0) {
+        return; // nothing to program: the voltage stays off
+    }
+    programBytes(buffer, pulse, marked, romOffset);
+}
+
+void RomDevice::programBytes(std::span<const std::uint8_t> buffer, std::span<const bool> pulse,
+                             std::uint32_t pulsesMarked, std::uint32_t romOffset) {
     resetAddress();
     advanceAddress(romOffset);
     port_.writeControl(ControlValue::Prelude);
     port_.writeControl(ControlValue::VoltageOn);
+    std::uint32_t pulsesGiven = 0;
     for (std::size_t i = 0; i < buffer.size(); ++i) {
-        port_.writeData(buffer[i]);
-        port_.writeControl(ControlValue::Pulse);
-        if (!waitForPulseEnd()) {
-            break; // a silent timer must not leave the voltage on; verification reports it
+        if (pulse.empty() || pulse[i]) {
+            port_.writeData(buffer[i]);
+            port_.writeControl(ControlValue::Pulse);
+            if (!waitForPulseEnd()) {
+                break; // a silent timer must not leave the voltage on; verification reports it
+            }
+            ++pulsesGiven;
         }
         port_.writeControl(ControlValue::VoltageClock);
         port_.writeControl(ControlValue::VoltageOn);
-        if (!proceed(i + 1, buffer.size())) {
+        if (!proceed(pulsesGiven, pulsesMarked)) {
             break; // stopped: the voltage goes off as on a silent timer
         }
     }

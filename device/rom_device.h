@@ -54,6 +54,15 @@ class RomDevice {
     // Progress and interruption for block operations; none by default.
     void setObserver(ByteObserver* observer) { observer_ = observer; }
 
+    // Programming that passes over bytes: buffer[i] gets its pulse only where pulse[i] is
+    // set (pulse is as long as buffer). A byte passed over gets no data write and no pulse,
+    // only the counter step 0x0D, 0x0C with the voltage kept on, so the voltage still goes
+    // on and off once for the block. When no byte is marked there is no port access at
+    // all. The observer is told after every byte, passed over or not, with the pulses
+    // given and the pulses marked: the time of a write is in its pulses.
+    void programSelectedBytes(std::span<const std::uint8_t> buffer, std::span<const bool> pulse,
+                              std::uint32_t romOffset);
+
     static constexpr int PulseTimerReads = 20000;
     // A pulse whose timer has not answered by then is abandoned with the voltage off.
     static constexpr std::uint32_t PulseTimeoutMs = 1000;
@@ -62,6 +71,9 @@ class RomDevice {
 
   private:
     bool waitForPulseEnd();
+    // The programming sequence of both writes; an empty pulse marks every byte.
+    void programBytes(std::span<const std::uint8_t> buffer, std::span<const bool> pulse,
+                      std::uint32_t pulsesMarked, std::uint32_t romOffset);
     bool proceed(std::size_t bytesDone, std::size_t bytesTotal);
 
     ProgrammerPort& port_;

@@ -1,4 +1,5 @@
 // Exact port traffic of the RomDevice operations on the simulated board.
+#include "device/pulse_plan.h"
 #include "device/rom_device.h"
 #include "device/whole_block_comparison.h"
 #include "sim/simulated_board.h"
@@ -6,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace rfprog::test {
@@ -295,6 +299,211 @@ TEST_F(RomDeviceTest, PulseTimerTestCountsTheReadsStillAllowed) {
     EXPECT_EQ(device.testPulseTimer(), 0);
     EXPECT_EQ(port.count(Kind::StatusRead), 20000u);
     EXPECT_EQ(port.lastControl(), 0x04);
+}
+
+// Records what a block operation tells its observer; answers false on call number
+// stopAtCall (counting from 1), and runs duringCall on each call first.
+class RecordingObserver final : public ByteObserver {
+  public:
+    bool byteDone(std::uint32_t bytesDone, std::uint32_t bytesTotal) override {
+        calls.emplace_back(bytesDone, bytesTotal);
+        if (duringCall) {
+            duringCall(calls.size());
+        }
+        return calls.size() != stopAtCall;
+    }
+
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;
+    std::size_t stopAtCall = 0; // never
+    std::function<void(std::size_t)> duringCall;
+};
+
+using Calls = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+// A pulse whose timer answers on the first status read (the board's default).
+void appendPulse(std::vector<PortAccess>& out, std::uint8_t value) {
+    out.insert(out.end(), {dataOut(value), ctl(0x04), statusIn(0xC7)});
+}
+void appendVoltageStep(std::vector<PortAccess>& out) {
+    out.insert(out.end(), {ctl(0x0D), ctl(0x0C)});
+}
+
+TEST_F(RomDeviceTest, SelectedWritePassesOverBytesWithACounterStepOnly) {
+    board.rom[2] = 0x55; // passed over: must stay as it is
+    board.rom[3] = 0x66;
+    RecordingObserver observer;
+    device.setObserver(&observer);
+    const std::vector<std::uint8_t> block{0x11, 0x22, 0x33, 0x44};
+    const bool pulse[] = {true, false, false, true};
+    device.programSelectedBytes(block, pulse, 1);
+
+    std::vector<PortAccess> expected;
+    appendReset(expected);
+    appendAdvance(expected, 1);
+    expected.insert(expected.end(), {ctl(0x08), ctl(0x0C)});
+    appendPulse(expected, 0x11);
+    appendVoltageStep(expected);
+    appendVoltageStep(expected); // 0x22: no data write, no 0x04
+    appendVoltageStep(expected); // 0x33
+    appendPulse(expected, 0x44);
+    appendVoltageStep(expected);
+    expected.push_back(ctl(0x00));
+    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(board.pulses(), 2u);
+    EXPECT_EQ(board.rom[1], 0x11);
+    EXPECT_EQ(board.rom[2], 0x55);
+    EXPECT_EQ(board.rom[3], 0x66);
+    EXPECT_EQ(board.rom[4], 0x44);
+    EXPECT_EQ(board.address(), 5u); // stepped to the end of the block, as a full write
+    // Told after every byte, in pulses: the passed-over ones add none.
+    EXPECT_EQ(observer.calls, (Calls{{1, 2}, {1, 2}, {1, 2}, {2, 2}}));
+
+    // A block that starts with a passed-over byte steps before its first data write.
+    port.log.clear();
+    observer.calls.clear();
+    const bool secondOnly[] = {false, true};
+    device.programSelectedBytes(std::span(block).first(2), secondOnly, 0);
+    expected.clear();
+    appendReset(expected);
+    expected.insert(expected.end(), {ctl(0x08), ctl(0x0C)});
+    appendVoltageStep(expected);
+    appendPulse(expected, 0x22);
+    appendVoltageStep(expected);
+    expected.push_back(ctl(0x00));
+    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(observer.calls, (Calls{{0, 1}, {1, 1}}));
+}
+
+TEST_F(RomDeviceTest, SelectedWriteWithNothingToPulseTouchesNoPort) {
+    RecordingObserver observer;
+    device.setObserver(&observer);
+    const std::vector<std::uint8_t> block(0x800, 0x00);
+    const std::array<bool, RomSize> none{};
+    device.programSelectedBytes(block, none, 0);
+    EXPECT_TRUE(port.log.empty());
+    EXPECT_TRUE(observer.calls.empty());
+    EXPECT_EQ(board.pulses(), 0u);
+    EXPECT_EQ(board.rom[0], 0xFF);
+}
+
+TEST_F(RomDeviceTest, SelectedWriteAbandonsASilentPulseWithTheVoltageOff) {
+    // The timer answers the first pulse and falls silent before the second.
+    RecordingObserver observer;
+    observer.duringCall = [&](std::size_t call) {
+        if (call == 1) {
+            board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
+        }
+    };
+    device.setObserver(&observer);
+    const std::vector<std::uint8_t> block{0x01, 0x02, 0x03, 0x04};
+    const bool pulse[] = {true, false, true, true};
+    device.programSelectedBytes(block, pulse, 0);
+    ASSERT_GE(port.log.size(), 2u);
+    EXPECT_EQ(port.log.back(), ctl(0x00)); // straight after the last status read
+    EXPECT_EQ(port.log[port.log.size() - 2].kind, Kind::StatusRead);
+    EXPECT_EQ(port.count(Kind::DataWrite), 2u);
+    EXPECT_EQ(board.pulses(), 2u);
+    EXPECT_EQ(board.rom[3], 0xFF);                      // never reached
+    EXPECT_EQ(observer.calls, (Calls{{1, 3}, {1, 3}})); // not told after the abandoned byte
+    EXPECT_FALSE(board.voltageOn());
+}
+
+TEST_F(RomDeviceTest, SelectedWriteStopsDuringAPassedOverStretch) {
+    RecordingObserver observer;
+    observer.stopAtCall = 3; // after the second passed-over byte
+    device.setObserver(&observer);
+    const std::vector<std::uint8_t> block{0x10, 0x20, 0x30, 0x40, 0x50};
+    const bool pulse[] = {true, false, false, false, true};
+    device.programSelectedBytes(block, pulse, 0);
+    std::vector<PortAccess> expected;
+    appendReset(expected);
+    expected.insert(expected.end(), {ctl(0x08), ctl(0x0C)});
+    appendPulse(expected, 0x10);
+    appendVoltageStep(expected);
+    appendVoltageStep(expected);
+    appendVoltageStep(expected);
+    expected.push_back(ctl(0x00)); // off at once, no further step
+    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(board.pulses(), 1u);
+    EXPECT_EQ(board.rom[4], 0xFF);
+    EXPECT_EQ(observer.calls, (Calls{{1, 2}, {1, 2}, {1, 2}}));
+}
+
+// The write as the command line does it: a pre-check read, the plan, the selected write
+// and the verification, on the simulated board.
+TEST_F(RomDeviceTest, PlannedWritesLeaveTheRomRightWithOnePulsePerProgrammedByte) {
+    std::vector<std::uint8_t> image(RomSize);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = i % 5 < 2 ? 0xFF : static_cast<std::uint8_t>(i * 7); // 40% FFh
+    }
+    std::vector<std::uint8_t> rom(RomSize);
+    std::array<bool, RomSize> plan{};
+
+    // Erased ROM, no pre-check: every byte that is not FFh.
+    const PulseCounts forced = planPulses(PulseRule::NotErased, image, {}, {}, plan);
+    device.programSelectedBytes(image, plan, 0);
+    EXPECT_EQ(board.pulses(), forced.programmed);
+    EXPECT_EQ(forced.programmed + forced.alreadyHeld, RomSize);
+    EXPECT_EQ(device.verifyRomBlock(image, 0), 0);
+
+    // The same image again, after a pre-check: nothing to pulse, nothing on the port.
+    device.readRomBlock(rom, 0);
+    EXPECT_EQ(planPulses(PulseRule::Changed, image, rom, {}, plan), (PulseCounts{0, RomSize}));
+    port.log.clear();
+    device.programSelectedBytes(image, plan, 0);
+    EXPECT_TRUE(port.log.empty());
+
+    // A patch of three bytes (bits only cleared, over FFh) in a block at an offset, of
+    // which the file defines the first 0x30 bytes: the undefined byte at 0x35 differs from
+    // the ROM but must keep what the ROM holds.
+    std::vector<std::uint8_t> patch(image.begin() + 0x300, image.begin() + 0x340);
+    std::array<bool, 0x40> defined{};
+    std::fill(defined.begin(), defined.begin() + 0x30, true);
+    patch[0x02] = 0x0F;
+    patch[0x11] = 0x00;
+    patch[0x2F] = 0xFE;
+    patch[0x35] = 0x00;
+    const std::span<std::uint8_t> romBlock = std::span(rom).first(patch.size());
+    const std::span<bool> patchPlan = std::span(plan).first(patch.size());
+    device.readRomBlock(romBlock, 0x300);
+    EXPECT_EQ(planPulses(PulseRule::Changed, patch, romBlock, defined, patchPlan),
+              (PulseCounts{3, 0x30 - 3}));
+    const std::uint32_t before = board.pulses();
+    device.programSelectedBytes(patch, patchPlan, 0x300);
+    EXPECT_EQ(board.pulses() - before, 3u);
+    EXPECT_EQ(board.rom[0x302], 0x0F);
+    EXPECT_EQ(board.rom[0x311], 0x00);
+    EXPECT_EQ(board.rom[0x32F], 0xFE);
+    EXPECT_EQ(board.rom[0x335], 0xFF);
+    EXPECT_TRUE(std::equal(patch.begin(), patch.begin() + 0x30, board.rom.begin() + 0x300));
+    EXPECT_EQ(port.lastControl(), 0x00);
+}
+
+TEST(PulsePlan, EachRuleMarksItsBytesAndNeverAByteTheFileDoesNotDefine) {
+    const std::uint8_t file[] = {0x00, 0xFF, 0x12, 0x34, 0xFF, 0x56};
+    const std::uint8_t rom[] = {0x00, 0xFF, 0xFF, 0x34, 0x00, 0x57};
+    const bool defined[] = {true, true, false, true, false, true};
+    struct Case {
+        PulseRule rule;
+        std::span<const bool> defined;
+        PulseCounts counts;
+        std::vector<bool> pulse;
+    };
+    const Case cases[] = {
+        {PulseRule::Changed, {}, {3, 3}, {false, false, true, false, true, true}},
+        {PulseRule::NotErased, {}, {4, 2}, {true, false, true, true, false, true}},
+        {PulseRule::EveryByte, {}, {6, 0}, {true, true, true, true, true, true}},
+        {PulseRule::Changed, defined, {1, 3}, {false, false, false, false, false, true}},
+        {PulseRule::NotErased, defined, {3, 1}, {true, false, false, true, false, true}},
+        {PulseRule::EveryByte, defined, {4, 0}, {true, true, false, true, false, true}},
+    };
+    for (const Case& c : cases) {
+        bool pulse[6] = {true, true, true, true, true, true}; // every flag is set by the plan
+        EXPECT_EQ(planPulses(c.rule, file, rom, c.defined, pulse), c.counts)
+            << static_cast<int>(c.rule) << (c.defined.empty() ? "" : ", some undefined");
+        EXPECT_EQ(std::vector(std::begin(pulse), std::end(pulse)), c.pulse)
+            << static_cast<int>(c.rule) << (c.defined.empty() ? "" : ", some undefined");
+    }
 }
 
 } // namespace
