@@ -1,9 +1,9 @@
 // The command table and the command flows on a scripted window, the simulated
 // board and real temporary files.
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/test_data.h"
 #include "ui/commands.h"
 #include "ui/program_state.h"
 #include "ui/resource_ids.h"
@@ -18,31 +18,14 @@ namespace fs = std::filesystem;
 namespace rfprog::test {
 namespace {
 
-using Kind = PortAccess::Kind;
 constexpr Answer Yes = Answer::Yes;
 constexpr Answer No = Answer::No;
 constexpr Answer Closed = Answer::Other;
 constexpr Answer Ok = Answer::Ok;
 const std::u16string Caption = u"Программатор";
 
-std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
-    std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i * 31 + seed * 7 + (i >> 8));
-    }
-    return bytes;
-}
-
 class CommandsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() / (std::string("rfprog-cmd-") + info->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     bool run(int commandId) { return dispatchCommand(context, commandId); }
     void useFile(const fs::path& path) { window.fields[IDC_FILENAME] = path.u16string(); }
     void useBlock(const char* fileOffset, const char* romOffset, const char* length) {
@@ -65,7 +48,8 @@ class CommandsTest : public ::testing::Test {
         EXPECT_EQ(window.messages[0].kind, kind);
     }
 
-    fs::path folder;
+    TempFolder temp{"rfprog-cmd"};
+    const fs::path folder = temp.path();
     sim::SimulatedBoard board;
     RecordingPort port{board};
     RomDevice device{port, fastClock};
@@ -92,7 +76,7 @@ TEST_F(CommandsTest, BlankCheckAnswersWithItsMessages) {
     window.fields8[IDC_LENGTH] = "junk";
     EXPECT_TRUE(run(IDC_BLANK));
     expectOnlyMessage(u"ПЗУ стёрто...", true, MessageKind::Info);
-    EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+    EXPECT_EQ(port.count('R', DataRegister), RomSize);
     EXPECT_TRUE(window.fieldReads.empty());
 
     window.messages.clear();
@@ -168,7 +152,7 @@ TEST_F(CommandsTest, ReadPatchesABlockIntoAnExistingFileInPlace) {
 
 TEST_F(CommandsTest, ReadReadsTheRomBeforeLookingAtTheFileName) {
     window.onMessage = [&](const ShownMessage&) {
-        EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+        EXPECT_EQ(port.count('R', DataRegister), RomSize);
         EXPECT_EQ(window.fieldReads[IDC_FILENAME], 1);
     };
     EXPECT_TRUE(run(IDC_READ)); // empty file-name field
@@ -201,7 +185,7 @@ TEST_F(CommandsTest, FileNamesLongerThan259CharactersAreNeverCut) {
     window.fields[IDC_FILENAME] = tooLong;
     EXPECT_TRUE(run(IDC_READ));
     expectOnlyMessage(u"Ошибка записи в файл!", true, MessageKind::Error);
-    EXPECT_EQ(port.count(Kind::DataRead), RomSize); // the ROM was read as usual
+    EXPECT_EQ(port.count('R', DataRegister), RomSize); // the ROM was read as usual
     EXPECT_EQ(readFile(fs::path(base)), original);
     EXPECT_FALSE(fs::exists(fs::path(tooLong)));
 
@@ -234,7 +218,7 @@ TEST_F(CommandsTest, CompareMatchAndMismatch) {
     const auto firstRead =
         std::find(port.log.begin(), port.log.end(), ctl(0xAA)) - port.log.begin();
     EXPECT_EQ(firstRead, 4 + 3 * 0x10);
-    EXPECT_EQ(port.count(Kind::DataRead), 0x10u);
+    EXPECT_EQ(port.count('R', DataRegister), 0x10u);
 
     window.messages.clear();
     board.rom[0x1F] ^= 0x01;
@@ -377,7 +361,7 @@ TEST_F(CommandsTest, CalibrationHoldsTheVoltageUntilOk) {
     EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x04}));
     std::vector<PortAccess> tail(port.log.end() - 3, port.log.end());
     EXPECT_EQ(tail, (std::vector{statusIn(0xC7), ctl(0x04), ctl(0x00)}));
-    EXPECT_EQ(port.count(Kind::StatusRead), 40u);
+    EXPECT_EQ(port.count('R', StatusRegister), 40u);
 }
 
 TEST_F(CommandsTest, CalibrationWithADeadTimerSwitchesOffBeforeItReportsIt) {
@@ -394,7 +378,7 @@ TEST_F(CommandsTest, CalibrationWithADeadTimerSwitchesOffBeforeItReportsIt) {
     EXPECT_EQ(window.messages[1].text, u"Ошибка работы таймера!");
     EXPECT_EQ(window.messages[1].kind, MessageKind::Error);
     EXPECT_EQ(window.messages[1].caption, Caption);
-    EXPECT_EQ(port.count(Kind::StatusRead), 20000u);
+    EXPECT_EQ(port.count('R', StatusRegister), 20000u);
     // The voltage is off while the error is shown, and nothing follows its dismissal.
     EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x00}));
     ASSERT_EQ(accessesAtMessage.size(), 2u);

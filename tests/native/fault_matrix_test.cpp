@@ -2,9 +2,9 @@
 // the state the port is left in. The test prints the matrix for the reliability notes.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/test_data.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -191,15 +191,6 @@ struct CellResult {
 
 class FaultMatrixTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        // A folder of each test's own, so that tests running side by side never share one.
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("rfprog-fault-matrix-") + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     CellResult runCell(Cmd command, Fault fault) {
         const std::string where = std::string(commandName(command)) + " / " + faultName(fault);
         SCOPED_TRACE(where);
@@ -296,7 +287,9 @@ class FaultMatrixTest : public ::testing::Test {
         return {text + " · 0x00"};
     }
 
-    fs::path folder_;
+    // A folder of each test's own, so that tests running side by side never share one.
+    TempFolder temp_{"rfprog-fault-matrix"};
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(FaultMatrixTest, EveryCommandAgainstEveryBoardFault) {
