@@ -5,6 +5,8 @@
 namespace e2e {
 namespace {
 
+const std::wstring InvalidParameters = messageText(Message::InvalidParameters);
+
 Traffic afterStartup(const Traffic& traffic) {
     return startupTraffic().append(traffic);
 }
@@ -184,9 +186,8 @@ TEST(BlockParameters, RefusedBlockShowsOneMessageAndMakesNoPortAccess) {
     ASSERT_TRUE(program.setText(IdRomOffset, L"1")); // 1 + 800h runs past the ROM's end
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box,
-                          errorBox(messageText(Message::InvalidParameters), systemDefaultCaption()),
-                          program.dialog()));
+    EXPECT_TRUE(
+        isMessage(*box, errorBox(InvalidParameters, systemDefaultCaption()), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     ASSERT_TRUE(program.answer(*box, IDOK));
     EXPECT_EQ(utf8(program.text(IdRomOffset)), "1") << "the fields keep their text";
@@ -204,9 +205,8 @@ TEST(BlockParameters, SevenCharacterFieldIsRefusedNotCut) {
     ASSERT_TRUE(program.setText(IdLength, L"0000800"));
     const auto refused = commandToMessage(program, IdRead);
     ASSERT_TRUE(refused.has_value());
-    EXPECT_TRUE(isMessage(*refused,
-                          errorBox(messageText(Message::InvalidParameters), systemDefaultCaption()),
-                          program.dialog()));
+    EXPECT_TRUE(
+        isMessage(*refused, errorBox(InvalidParameters, systemDefaultCaption()), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     ASSERT_TRUE(program.answer(*refused, IDOK));
     EXPECT_FALSE(fileExists(program.path(L"out.bin")));

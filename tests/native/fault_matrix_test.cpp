@@ -156,10 +156,9 @@ std::vector<Message> expectedPrompts(Cmd command) {
 
 // Every byte value, so that any stuck bit shows somewhere in the block.
 sim::RomImage patternImage() {
+    const Bytes bytes = test::pattern(RomSize, 0);
     sim::RomImage image{};
-    for (std::uint32_t i = 0; i < RomSize; ++i) {
-        image[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
-    }
+    std::copy(bytes.begin(), bytes.end(), image.begin());
     return image;
 }
 
