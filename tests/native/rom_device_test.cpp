@@ -53,9 +53,9 @@ TEST_F(RomDeviceTest, ReadBlockFollowsTheWorkedExample) {
     board.rom[2] = 0x42;
     std::uint8_t buffer[1] = {0};
     device.readRomBlock(buffer, 2);
+    // Stepped after the last byte too.
     const Traffic expected =
-        Traffic().resetAddress().advanceAddress(2).readRomByte(0x42).advanceAddress(
-            1); // stepped after the last byte too
+        Traffic().resetAddress().advanceAddress(2).readRomByte(0x42).advanceAddress(1);
     EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(buffer[0], 0x42);
 }
@@ -88,8 +88,8 @@ TEST_F(RomDeviceTest, VerifyStopsAtTheFirstDifferenceWithoutStepping) {
     std::vector<std::uint8_t> block(4, 0xFF);
     EXPECT_EQ(device.verifyRomBlock(block, 0x10), -1); // third byte differs
     EXPECT_EQ(port.count('R', DataRegister), 3u);
-    EXPECT_EQ(port.count('W', ControlRegister),
-              4 + 3 * 0x10u + 5 * 2 + 2); // two equal bytes, then a read
+    // Two equal bytes, then a read.
+    EXPECT_EQ(port.count('W', ControlRegister), 4 + 3 * 0x10u + 5 * 2 + 2);
 
     port.log.clear();
     block[2] = 0x00;
