@@ -70,7 +70,8 @@ add_executable(cli_tests ${RFPROG_CLI_TEST_SOURCES})
 target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(cli_tests PRIVATE RFPROG_CLI_PATH="$<TARGET_FILE:rfprog-cli>"
     RFPROG_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
-target_link_libraries(cli_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main util)
+target_link_libraries(cli_tests PRIVATE rfprog_sim rfprog_core rfprog_test_support
+    GTest::gtest_main util)
 target_compile_options(cli_tests PRIVATE ${RFPROG_WARNINGS})
 add_dependencies(cli_tests rfprog-cli)
 gtest_discover_tests(cli_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)

@@ -29,7 +29,8 @@ add_executable(linux_ports_tests
     tests/ppdev/ppdev_port_test.cpp
     tests/linux_ports/raw_io_port_test.cpp)
 target_include_directories(linux_ports_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(linux_ports_tests PRIVATE ppdev_sim rfprog_sim rfprog_core GTest::gtest_main)
+target_link_libraries(linux_ports_tests PRIVATE ppdev_sim rfprog_sim rfprog_core rfprog_test_support
+    GTest::gtest_main)
 target_compile_options(linux_ports_tests PRIVATE ${RFPROG_WARNINGS})
 gtest_discover_tests(linux_ports_tests DISCOVERY_TIMEOUT 30)
 
@@ -57,7 +58,8 @@ function(rfprog_linux_cli_tests)
     target_compile_definitions(ppdev_cli_tests PRIVATE
         RFPROG_CLI_PATH="$<TARGET_FILE:rfprog-cli>"
         RFPROG_PPDEV_SIM_LIBRARY="$<TARGET_FILE:ppdev_sim>")
-    target_link_libraries(ppdev_cli_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main util)
+    target_link_libraries(ppdev_cli_tests PRIVATE rfprog_sim rfprog_core rfprog_test_support
+        GTest::gtest_main util)
     target_compile_options(ppdev_cli_tests PRIVATE ${RFPROG_WARNINGS})
     add_dependencies(ppdev_cli_tests rfprog-cli ppdev_sim)
     gtest_discover_tests(ppdev_cli_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300)

@@ -1,6 +1,7 @@
 # Native build: the portable logic and the simulated board under GoogleTest.
 find_package(GTest REQUIRED)
 include(GoogleTest)
+include(cmake/test_support.cmake)
 
 add_executable(native_tests
     tests/native/rom_device_test.cpp
@@ -11,7 +12,8 @@ add_executable(native_tests
     tests/native/block_parameters_test.cpp
     tests/native/commands_test.cpp)
 target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(native_tests PRIVATE rfprog_sim rfprog_core GTest::gtest_main)
+target_link_libraries(native_tests PRIVATE rfprog_sim rfprog_core rfprog_test_support
+    GTest::gtest_main)
 target_compile_options(native_tests PRIVATE ${RFPROG_WARNINGS}
     # GCC 12 at -O2 reports a false overlap inside std::string's assignment (its bug 105329).
     $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)

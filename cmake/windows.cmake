@@ -80,6 +80,7 @@ set(RFPROG_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources"
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${RFPROG_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(cmake/test_support.cmake)
 
 include(cmake/wine_tests.cmake)
 include(cmake/package.cmake)

@@ -1,6 +1,6 @@
 #include "tests/cli/cli_process.h"
 
-#include "tests/common/test_files.h"
+#include "tests/support/test_data.h"
 
 #include <cerrno>
 #include <csignal>

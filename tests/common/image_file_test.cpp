@@ -1,7 +1,7 @@
 // Image-file blocks: the same suite runs natively (POSIX files) and under Wine
 // (Windows file services), with the names as each system takes them.
 #include "image/image_file.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 namespace fs = std::filesystem;
 using rfprog::readImageBlock;
 using rfprog::writeImageBlock;
+using rfprog::test::pattern;
 using rfprog::test::readFile;
 using rfprog::test::writeFile;
 
@@ -25,14 +26,6 @@ namespace {
 
 class ImageFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("rfprog-image-") + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     fs::path path(const std::u16string& name) const { return folder_ / fs::path(name); }
 
     using Name = std::basic_string<rfprog::FileNameChar>;
@@ -44,15 +37,8 @@ class ImageFileTest : public ::testing::Test {
 #endif
     }
 
-    static std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
-        std::vector<std::uint8_t> bytes(size);
-        for (std::size_t i = 0; i < size; ++i) {
-            bytes[i] = static_cast<std::uint8_t>((i * 7 + seed) ^ (i >> 8));
-        }
-        return bytes;
-    }
-
-    fs::path folder_;
+    rfprog::test::TempFolder temp_{"rfprog-image"};
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(ImageFileTest, ReadsExactBlockAtOffsetAndReportsShortFiles) {

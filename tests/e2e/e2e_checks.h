@@ -95,15 +95,6 @@ inline Traffic startupTraffic() {
     return Traffic().control(0x00);
 }
 
-// Deterministic test data: varied bytes, 0x00 and 0xFF among them.
-inline Bytes pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>((i * 131 + seed * 29 + (i >> 8) * 7) & 0xFF);
-    }
-    return bytes;
-}
-
 inline Bytes slice(const Bytes& bytes, std::size_t offset, std::size_t length) {
     return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                  bytes.begin() + static_cast<std::ptrdiff_t>(offset + length));

@@ -6,8 +6,7 @@
 namespace e2e {
 namespace {
 
-constexpr const wchar_t* DriverNotOpen =
-    L"Драйвер порта не загружен.\r\nЗапустите программу один раз от имени администратора.";
+const std::wstring DriverNotOpen = messageText(Message::DriverNotOpen);
 
 // A box shown before the main window exists: it has no owner.
 constexpr HWND NoOwner = nullptr;
@@ -83,7 +82,7 @@ TEST(WindowIcon, OnlyTheSmallIconIsSet) {
     // The library looks at the window from inside the program's next port access.
     const auto box = commandToMessage(program, IdBlank);
     ASSERT_TRUE(box.has_value());
-    const Bytes report = readFileBytes(program.path(L"window.txt"));
+    const Bytes report = readFile(program.path(L"window.txt"));
     EXPECT_EQ(std::string(report.begin(), report.end()), "small=1 big=0\n");
     dismissAndClose(program, *box);
 }

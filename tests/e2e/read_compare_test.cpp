@@ -5,35 +5,7 @@
 namespace e2e {
 namespace {
 
-// The blank check's traffic up to the first byte that is not 0xFF, or over
-// the whole ROM.
-Traffic blankCheckTraffic(const Bytes& rom) {
-    Traffic traffic;
-    traffic.resetAddress();
-    for (const std::uint8_t byte : rom) {
-        traffic.readRomByte(byte);
-        if (byte != 0xFF) {
-            break;
-        }
-        traffic.advanceAddress(1);
-    }
-    return traffic;
-}
-
-// verifyRomBlock's traffic: stops right after the first differing byte.
-Traffic verifyTraffic(std::uint32_t romOffset, const Bytes& rom, const Bytes& expected) {
-    Traffic traffic;
-    traffic.resetAddress().advanceAddress(romOffset);
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const std::uint8_t byte = rom[romOffset + i];
-        traffic.readRomByte(byte);
-        if (byte != expected[i]) {
-            break;
-        }
-        traffic.advanceAddress(1);
-    }
-    return traffic;
-}
+const std::wstring InvalidParameters = messageText(Message::InvalidParameters);
 
 Traffic afterStartup(const Traffic& traffic) {
     return startupTraffic().append(traffic);
@@ -46,11 +18,11 @@ TEST(BlankCheck, ErasedRomShowsErasedWithoutIcon) {
     ASSERT_TRUE(program.start());
     const auto box = commandToMessage(program, IdBlank);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, infoBox(L"ПЗУ стёрто..."), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, infoBox(messageText(Message::RomErased)), program.dialog()));
     const PortTrace trace = program.trace();
     EXPECT_TRUE(sameTraffic(trace.accesses(),
-                            afterStartup(blankCheckTraffic(Bytes(RomSize, 0xFF))).accesses()));
-    EXPECT_EQ(trace.count('R', DataPort), RomSize);
+                            afterStartup(Traffic().blankCheck(Bytes(RomSize, 0xFF))).accesses()));
+    EXPECT_EQ(trace.count('R', DataRegister), RomSize);
     EXPECT_EQ(trace.lastControl(), 0x00);
     dismissAndClose(program, *box);
 }
@@ -62,11 +34,11 @@ TEST(BlankCheck, RomWith7FAtAddress5ShowsNotErasedAfterSixReads) {
     ASSERT_TRUE(program.start(settings));
     const auto box = commandToMessage(program, IdBlank);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, errorBox(L"ПЗУ не стёрто!"), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, errorBox(messageText(Message::RomNotErased)), program.dialog()));
     const PortTrace trace = program.trace();
-    EXPECT_EQ(trace.count('R', DataPort), 6u);
+    EXPECT_EQ(trace.count('R', DataRegister), 6u);
     EXPECT_TRUE(
-        sameTraffic(trace.accesses(), afterStartup(blankCheckTraffic(settings.rom)).accesses()));
+        sameTraffic(trace.accesses(), afterStartup(Traffic().blankCheck(settings.rom)).accesses()));
     EXPECT_EQ(trace.lastControl(), 0x00);
     dismissAndClose(program, *box);
 }
@@ -82,11 +54,11 @@ void readWholeRomIntoNewFile(const std::wstring& name, unsigned seed) {
     ASSERT_TRUE(program.setText(IdFileName, name));
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, infoBox(L"Данные успешно записаны в файл!"), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, infoBox(messageText(Message::FileWritten)), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(),
                             afterStartup(Traffic().readRomBlock(0, settings.rom)).accesses()));
     bool exists = false;
-    const Bytes file = readFileBytes(program.path(name), &exists);
+    const Bytes file = readFile(program.path(name), &exists);
     EXPECT_TRUE(exists);
     EXPECT_TRUE(file == settings.rom)
         << "the file does not hold the ROM (" << file.size() << " bytes)";
@@ -103,7 +75,7 @@ TEST(ReadCommand, WholeRomIntoANewFileWithACyrillicName) {
     const std::wstring name = L"новый образ.bin";
     {
         RfprogProcess probe;
-        if (!writeFileBytes(probe.path(name), Bytes(1, 0))) {
+        if (!writeFile(probe.path(name), Bytes(1, 0))) {
             GTEST_SKIP() << "this system cannot store Cyrillic file names (Unix locale)";
         }
     }
@@ -115,7 +87,7 @@ TEST(ReadCommand, BlockIntoAnExistingLargerFileAtAFileOffset) {
     settings.rom = pattern(RomSize, 2);
     RfprogProcess program;
     const Bytes original = pattern(0x2000, 3);
-    ASSERT_TRUE(writeFileBytes(program.path(L"big.bin"), original));
+    ASSERT_TRUE(writeFile(program.path(L"big.bin"), original));
     ASSERT_TRUE(program.start(settings));
     ASSERT_TRUE(program.setText(IdFileName, L"big.bin"));
     ASSERT_TRUE(program.setCheck(IdExtra, true));
@@ -124,13 +96,13 @@ TEST(ReadCommand, BlockIntoAnExistingLargerFileAtAFileOffset) {
     ASSERT_TRUE(program.setText(IdLength, L"100"));
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, infoBox(L"Данные успешно записаны в файл!"), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, infoBox(messageText(Message::FileWritten)), program.dialog()));
     const Bytes block = slice(settings.rom, 0x10, 0x100);
     EXPECT_TRUE(sameTraffic(program.trace().accesses(),
                             afterStartup(Traffic().readRomBlock(0x10, block)).accesses()));
     Bytes expected = original;
     std::copy(block.begin(), block.end(), expected.begin() + 0x800);
-    const Bytes file = readFileBytes(program.path(L"big.bin"));
+    const Bytes file = readFile(program.path(L"big.bin"));
     EXPECT_EQ(file.size(), original.size());
     EXPECT_TRUE(file == expected) << "bytes outside 0x800..0x8FF changed or the block is wrong";
     dismissAndClose(program, *box);
@@ -143,7 +115,7 @@ TEST(ReadCommand, EmptyFileNameReadsTheRomThenFailsToWrite) {
     ASSERT_TRUE(program.start(settings));
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, errorBox(L"Ошибка записи в файл!"), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, errorBox(messageText(Message::FileWriteError)), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(),
                             afterStartup(Traffic().readRomBlock(0, settings.rom)).accesses()));
     dismissAndClose(program, *box);
@@ -156,14 +128,15 @@ TEST(CompareCommand, MatchingFile) {
     SimSettings settings;
     settings.rom = pattern(RomSize, 5);
     RfprogProcess program;
-    ASSERT_TRUE(writeFileBytes(program.path(L"same.bin"), settings.rom));
+    ASSERT_TRUE(writeFile(program.path(L"same.bin"), settings.rom));
     ASSERT_TRUE(program.start(settings));
     ASSERT_TRUE(program.setText(IdFileName, L"same.bin"));
     const auto box = commandToMessage(program, IdCompare);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, infoBox(L"Данные совпадают!"), program.dialog()));
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(),
-                            afterStartup(verifyTraffic(0, settings.rom, settings.rom)).accesses()));
+    EXPECT_TRUE(isMessage(*box, infoBox(messageText(Message::DataMatch)), program.dialog()));
+    EXPECT_TRUE(sameTraffic(
+        program.trace().accesses(),
+        afterStartup(Traffic().verifyRomBlock(0, settings.rom, settings.rom)).accesses()));
     dismissAndClose(program, *box);
 }
 
@@ -173,22 +146,23 @@ TEST(CompareCommand, DifferingFileStopsAtTheFirstDifference) {
     Bytes file = settings.rom;
     file[0x123] ^= 0x01;
     RfprogProcess program;
-    ASSERT_TRUE(writeFileBytes(program.path(L"other.bin"), file));
+    ASSERT_TRUE(writeFile(program.path(L"other.bin"), file));
     ASSERT_TRUE(program.start(settings));
     ASSERT_TRUE(program.setText(IdFileName, L"other.bin"));
     const auto box = commandToMessage(program, IdCompare);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, errorBox(L"Ошибка сравнения!"), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, errorBox(messageText(Message::CompareError)), program.dialog()));
     const PortTrace trace = program.trace();
-    EXPECT_EQ(trace.count('R', DataPort), 0x124u);
-    EXPECT_TRUE(sameTraffic(trace.accesses(),
-                            afterStartup(verifyTraffic(0, settings.rom, file)).accesses()));
+    EXPECT_EQ(trace.count('R', DataRegister), 0x124u);
+    EXPECT_TRUE(
+        sameTraffic(trace.accesses(),
+                    afterStartup(Traffic().verifyRomBlock(0, settings.rom, file)).accesses()));
     dismissAndClose(program, *box);
 }
 
 TEST(CompareCommand, ShortFileFailsWithTheDefaultCaptionAndNoPortAccess) {
     RfprogProcess program;
-    ASSERT_TRUE(writeFileBytes(program.path(L"short.bin"), Bytes(RomSize - 1, 0xFF)));
+    ASSERT_TRUE(writeFile(program.path(L"short.bin"), Bytes(RomSize - 1, 0xFF)));
     ASSERT_TRUE(program.start());
     ASSERT_TRUE(program.setText(IdFileName, L"short.bin"));
     const auto box = commandToMessage(program, IdCompare);
@@ -196,8 +170,8 @@ TEST(CompareCommand, ShortFileFailsWithTheDefaultCaptionAndNoPortAccess) {
     const std::wstring defaultCaption = systemDefaultCaption();
     EXPECT_FALSE(defaultCaption.empty());
     EXPECT_NE(utf8(box->caption), utf8(ProgramCaption));
-    EXPECT_TRUE(
-        isMessage(*box, errorBox(L"Ошибка чтения файла!", defaultCaption), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, errorBox(messageText(Message::FileReadError), defaultCaption),
+                          program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     dismissAndClose(program, *box);
 }
@@ -213,8 +187,7 @@ TEST(BlockParameters, RefusedBlockShowsOneMessageAndMakesNoPortAccess) {
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
     EXPECT_TRUE(
-        isMessage(*box, errorBox(L"Недопустимые дополнительные параметры!", systemDefaultCaption()),
-                  program.dialog()));
+        isMessage(*box, errorBox(InvalidParameters, systemDefaultCaption()), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     ASSERT_TRUE(program.answer(*box, IDOK));
     EXPECT_EQ(utf8(program.text(IdRomOffset)), "1") << "the fields keep their text";
@@ -232,9 +205,8 @@ TEST(BlockParameters, SevenCharacterFieldIsRefusedNotCut) {
     ASSERT_TRUE(program.setText(IdLength, L"0000800"));
     const auto refused = commandToMessage(program, IdRead);
     ASSERT_TRUE(refused.has_value());
-    EXPECT_TRUE(isMessage(
-        *refused, errorBox(L"Недопустимые дополнительные параметры!", systemDefaultCaption()),
-        program.dialog()));
+    EXPECT_TRUE(
+        isMessage(*refused, errorBox(InvalidParameters, systemDefaultCaption()), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     ASSERT_TRUE(program.answer(*refused, IDOK));
     EXPECT_FALSE(fileExists(program.path(L"out.bin")));
@@ -243,7 +215,7 @@ TEST(BlockParameters, SevenCharacterFieldIsRefusedNotCut) {
     const auto done = commandToMessage(program, IdRead);
     ASSERT_TRUE(done.has_value());
     EXPECT_EQ(utf8(done->text), "Данные успешно записаны в файл!");
-    EXPECT_EQ(readFileBytes(program.path(L"out.bin")).size(), 0x80u);
+    EXPECT_EQ(readFile(program.path(L"out.bin")).size(), 0x80u);
     dismissAndClose(program, *done);
 }
 
@@ -281,7 +253,7 @@ TEST(LongFileName, ReadReadsTheRomThenRefusesTheNameAndCreatesNoFile) {
     ASSERT_EQ(program.text(IdFileName).size(), name.full.size());
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, errorBox(L"Ошибка записи в файл!"), program.dialog()));
+    EXPECT_TRUE(isMessage(*box, errorBox(messageText(Message::FileWriteError)), program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(),
                             afterStartup(Traffic().readRomBlock(0, settings.rom)).accesses()));
     dismissAndClose(program, *box);
@@ -295,13 +267,14 @@ TEST(LongFileName, CompareRefusesTheNameWithoutPortAccess) {
     RfprogProcess program;
     const LongName name = makeLongName(program);
     // Both the whole name and its first 259 characters name files that match the ROM.
-    ASSERT_TRUE(writeFileBytes(program.path(name.cut), settings.rom));
-    ASSERT_TRUE(writeFileBytes(program.path(name.full), settings.rom));
+    ASSERT_TRUE(writeFile(program.path(name.cut), settings.rom));
+    ASSERT_TRUE(writeFile(program.path(name.full), settings.rom));
     ASSERT_TRUE(program.start(settings));
     ASSERT_TRUE(program.setText(IdFileName, name.full));
     const auto box = commandToMessage(program, IdCompare);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, errorBox(L"Ошибка чтения файла!", systemDefaultCaption()),
+    EXPECT_TRUE(isMessage(*box,
+                          errorBox(messageText(Message::FileReadError), systemDefaultCaption()),
                           program.dialog()));
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     dismissAndClose(program, *box);
@@ -316,8 +289,8 @@ TEST(LongFileName, ReadTakesANameOfExactly259Characters) {
     ASSERT_TRUE(program.setText(IdFileName, name.cut));
     const auto box = commandToMessage(program, IdRead);
     ASSERT_TRUE(box.has_value());
-    EXPECT_TRUE(isMessage(*box, infoBox(L"Данные успешно записаны в файл!"), program.dialog()));
-    EXPECT_TRUE(readFileBytes(program.path(name.cut)) == settings.rom);
+    EXPECT_TRUE(isMessage(*box, infoBox(messageText(Message::FileWritten)), program.dialog()));
+    EXPECT_TRUE(readFile(program.path(name.cut)) == settings.rom);
     dismissAndClose(program, *box);
 }
 

@@ -182,39 +182,6 @@ std::wstring systemDefaultCaption() {
     return caption;
 }
 
-Bytes readFileBytes(const std::wstring& path, bool* exists) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (exists != nullptr) {
-        *exists = file != INVALID_HANDLE_VALUE;
-    }
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    Bytes bytes;
-    std::uint8_t chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-bool writeFileBytes(const std::wstring& path, const Bytes& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                               &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
-}
-
 bool fileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -295,7 +262,7 @@ void RfprogProcess::terminate() {
 bool RfprogProcess::launch(const SimSettings& settings) {
     std::vector<std::wstring> variables;
     if (settings.romPathOverride.empty()) {
-        if (!writeFileBytes(path(L"rom.bin"), settings.rom)) {
+        if (!writeFile(path(L"rom.bin"), settings.rom)) {
             ADD_FAILURE() << "cannot write the ROM file";
             return false;
         }
@@ -304,7 +271,7 @@ bool RfprogProcess::launch(const SimSettings& settings) {
         variables.push_back(L"RFPROG_SIM_ROM=" + settings.romPathOverride);
     }
     if (settings.emulator) {
-        if (!writeFileBytes(path(L"emulator.bin"), *settings.emulator)) {
+        if (!writeFile(path(L"emulator.bin"), *settings.emulator)) {
             ADD_FAILURE() << "cannot write the emulator file";
             return false;
         }
@@ -562,7 +529,7 @@ bool RfprogProcess::closeAndWait(DWORD timeoutMs) {
 
 PortTrace RfprogProcess::trace() const {
     bool exists = false;
-    const Bytes bytes = readFileBytes(tracePath(), &exists);
+    const Bytes bytes = readFile(tracePath(), &exists);
     if (!exists) {
         ADD_FAILURE() << "no trace file";
         return {};

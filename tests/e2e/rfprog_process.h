@@ -11,7 +11,10 @@
 #pragma once
 
 #include "tests/e2e/message_box_icon.h"
-#include "tests/e2e/port_trace.h"
+#include "tests/support/test_data.h"
+#include "tests/support/texts.h"
+#include "tests/support/traffic.h"
+#include "ui/messages.h"
 #include "ui/resource_ids.h"
 
 #include <windows.h>
@@ -24,7 +27,20 @@
 
 namespace e2e {
 
-using Bytes = std::vector<std::uint8_t>;
+using rfprog::ControlRegister;
+using rfprog::DataRegister;
+using rfprog::Message;
+using rfprog::RomSize;
+using rfprog::StatusRegister;
+using rfprog::test::Bytes;
+using rfprog::test::pattern;
+using rfprog::test::PortAccess;
+using rfprog::test::PortTrace;
+using rfprog::test::readFile;
+using rfprog::test::sameTraffic;
+using rfprog::test::toString;
+using rfprog::test::Traffic;
+using rfprog::test::writeFile;
 
 // Deadline of every wait for the program. Passing runs take a fraction of it.
 inline constexpr DWORD DefaultTimeoutMs = 10000;
@@ -32,11 +48,10 @@ inline constexpr DWORD DefaultTimeoutMs = 10000;
 // operations are slow on a loaded machine (the simulator rewrites its memory file
 // after every changed byte and traces every access).
 inline constexpr DWORD LongOperationTimeoutMs = 60000;
-inline constexpr std::size_t RomSize = 2048;
 
 // The main dialog's caption and the program's message caption.
 inline constexpr const wchar_t* MainCaption = L"Программатор ПЗУ 573РФ2/573РФ5";
-inline constexpr const wchar_t* ProgramCaption = L"Программатор";
+inline const std::wstring ProgramCaption = rfprog::test::wide(rfprog::ProgramCaption);
 
 // Control identifiers of the main dialog, from the program's own definitions.
 enum ControlId : int {
@@ -79,6 +94,11 @@ struct MessageBoxInfo {
     IconKind icon = IconKind::Unknown;
 };
 
+// A catalogue message's text as the program shows it.
+inline std::wstring messageText(Message id) {
+    return rfprog::test::wide(rfprog::messageEntry(id).text);
+}
+
 // "Программатор" etc. as UTF-8, for readable assertion messages.
 std::string utf8(const std::wstring& text);
 
@@ -86,8 +106,6 @@ std::string utf8(const std::wstring& text);
 // showing such a box in this process).
 std::wstring systemDefaultCaption();
 
-Bytes readFileBytes(const std::wstring& path, bool* exists = nullptr);
-bool writeFileBytes(const std::wstring& path, const Bytes& bytes);
 bool fileExists(const std::wstring& path);
 // Names of the entries of a folder (no "." and "..").
 std::vector<std::wstring> folderEntries(const std::wstring& folder);
@@ -153,8 +171,8 @@ class RfprogProcess {
     // The simulator's trace so far (empty on a read or parse failure, with a failure).
     PortTrace trace() const;
     std::wstring tracePath() const { return path(L"trace.txt"); }
-    Bytes romFile() const { return readFileBytes(path(L"rom.bin")); }
-    Bytes emulatorFile() const { return readFileBytes(path(L"emulator.bin")); }
+    Bytes romFile() const { return readFile(path(L"rom.bin")); }
+    Bytes emulatorFile() const { return readFile(path(L"emulator.bin")); }
 
   private:
     void terminate();

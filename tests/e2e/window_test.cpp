@@ -401,7 +401,7 @@ TEST(FileDialog, FileButtonOpensItWithTheFieldTextAndCancelKeepsTheField) {
 
 TEST(FileDialog, ChosenFileGoesIntoTheFieldWithItsFullPath) {
     RfprogProcess program;
-    ASSERT_TRUE(writeFileBytes(program.path(L"chosen.bin"), Bytes(16, 0x55)));
+    ASSERT_TRUE(writeFile(program.path(L"chosen.bin"), Bytes(16, 0x55)));
     ASSERT_TRUE(program.start());
     ASSERT_TRUE(program.setText(IdFileName, L"chosen.bin"));
     program.command(IdOk);

@@ -8,59 +8,18 @@ namespace {
 constexpr std::uint8_t StatusIdle = 0x47;      // the simulator's noise bits, bit 7 clear
 constexpr std::uint8_t StatusPulseOver = 0xC7; // the same with bit 7 set
 
-const wchar_t* const ConfirmWrite = L"Нажмите 'Да' для выполнения записи";
-const wchar_t* const EmulatorToWrite = L"Переключите эмулятор на запись";
-const wchar_t* const EmulatorToRead = L"Переключите эмулятор на чтение";
-const wchar_t* const WriteDone = L"Запись успешно завершена!";
-const wchar_t* const WriteError = L"Ошибка записи!";
-const wchar_t* const RemoveRom = L"Микросхема ПЗУ должна быть удалена!\r\nПродолжить?";
-const wchar_t* const VoltageOn =
-    L"Напряжение программирования включено!\r\nНажмите 'ОК' чтобы выключить.";
-const wchar_t* const TimerError = L"Ошибка работы таймера!";
-
-// programRomBlock with a timer that answers on the first status read.
-Traffic programTraffic(std::uint32_t romOffset, const Bytes& block) {
-    Traffic traffic;
-    traffic.resetAddress().advanceAddress(romOffset).control(0x08).control(0x0C);
-    for (const std::uint8_t byte : block) {
-        traffic.data(byte).control(0x04).readStatus(StatusPulseOver).control(0x0D).control(0x0C);
-    }
-    return traffic.control(0x00);
-}
-
-// loadEmulatorBlock.
-Traffic emulatorLoadTraffic(std::uint32_t romOffset, const Bytes& block) {
-    Traffic traffic;
-    traffic.resetAddress().advanceAddress(romOffset);
-    for (const std::uint8_t byte : block) {
-        traffic.data(byte).control(0x08).control(0x0A).control(0x08).control(0x00).advanceAddress(
-            1);
-    }
-    return traffic;
-}
-
-// verifyRomBlock over what the board reads back.
-Traffic verifyTraffic(std::uint32_t romOffset, const Bytes& readBack, const Bytes& expected) {
-    Traffic traffic;
-    traffic.resetAddress().advanceAddress(romOffset);
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        traffic.readRomByte(readBack[romOffset + i]);
-        if (readBack[romOffset + i] != expected[i]) {
-            break;
-        }
-        traffic.advanceAddress(1);
-    }
-    return traffic;
-}
-
-// The start of testPulseTimer: control 0x08, 0x0C, 0x04.
-Traffic timerPrelude() {
-    return Traffic().control(0x08).control(0x0C).control(0x04);
-}
+const std::wstring ConfirmWrite = messageText(Message::ConfirmWrite);
+const std::wstring EmulatorToWrite = messageText(Message::EmulatorToWrite);
+const std::wstring EmulatorToRead = messageText(Message::EmulatorToRead);
+const std::wstring WriteDone = messageText(Message::WriteDone);
+const std::wstring WriteError = messageText(Message::WriteError);
+const std::wstring RemoveRom = messageText(Message::RemoveRom);
+const std::wstring VoltageOn = messageText(Message::VoltageOn);
+const std::wstring TimerError = messageText(Message::TimerError);
 
 // Starts the program with the image file "image.bin" in its field.
 bool startWithImage(RfprogProcess& program, const SimSettings& settings, const Bytes& image) {
-    return writeFileBytes(program.path(L"image.bin"), image) && program.start(settings) &&
+    return writeFile(program.path(L"image.bin"), image) && program.start(settings) &&
            program.setText(IdFileName, L"image.bin");
 }
 
@@ -107,7 +66,7 @@ TEST(WriteCommand, AnsweredYesProgramsAnErasedRomAndVerifies) {
     EXPECT_TRUE(isMessage(*result, infoBox(WriteDone), program.dialog()));
     EXPECT_TRUE(program.romFile() == image) << "the ROM does not hold the image";
     Traffic expected = startupTraffic();
-    expected.append(programTraffic(0, image)).append(verifyTraffic(0, image, image));
+    expected.programRomBlock(0, image, StatusPulseOver).verifyRomBlock(0, image, image);
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), expected.accesses()));
     dismissAndClose(program, *result);
 }
@@ -160,7 +119,7 @@ TEST(WriteCommand, OverOtherDataFailsTheVerification) {
     EXPECT_TRUE(isMessage(*result, errorBox(WriteError), program.dialog()));
     const PortTrace trace = program.trace();
     Traffic expected = startupTraffic();
-    expected.append(programTraffic(0, image)).append(verifyTraffic(0, settings.rom, image));
+    expected.programRomBlock(0, image, StatusPulseOver).verifyRomBlock(0, settings.rom, image);
     EXPECT_TRUE(sameTraffic(trace.accesses(), expected.accesses()));
     EXPECT_EQ(trace.lastControl(), 0x00);
     EXPECT_TRUE(program.romFile() == settings.rom);
@@ -191,10 +150,10 @@ TEST(WriteCommand, WithTheEmulatorTickedAsksToSwitchItAroundTheLoad) {
     ASSERT_TRUE(toRead.has_value());
     EXPECT_TRUE(isMessage(*toRead, warningBox(EmulatorToRead), program.dialog()));
     Traffic loaded = startupTraffic();
-    loaded.append(emulatorLoadTraffic(0, image));
+    loaded.loadEmulatorBlock(0, image);
     const PortTrace afterLoad = program.trace();
     EXPECT_TRUE(sameTraffic(afterLoad.accesses(), loaded.accesses()));
-    EXPECT_EQ(afterLoad.count({'W', ControlPort, 0x0A}), RomSize);
+    EXPECT_EQ(afterLoad.count({'W', ControlRegister, 0x0A}), RomSize);
     EXPECT_TRUE(program.emulatorFile() == image) << "the emulator does not hold the image";
     ASSERT_TRUE(program.answer(*toRead, IDOK));
 
@@ -203,10 +162,10 @@ TEST(WriteCommand, WithTheEmulatorTickedAsksToSwitchItAroundTheLoad) {
     EXPECT_TRUE(isMessage(*result, infoBox(WriteDone), program.dialog()));
     // The verification reads the emulator back, after the switch-to-read message.
     Traffic expected = loaded;
-    expected.append(verifyTraffic(0, image, image));
+    expected.verifyRomBlock(0, image, image);
     const PortTrace trace = program.trace();
     EXPECT_TRUE(sameTraffic(trace.accesses(), expected.accesses()));
-    EXPECT_EQ(trace.count({'W', ControlPort, 0x04}), 0u) << "no programming pulse";
+    EXPECT_EQ(trace.count({'W', ControlRegister, 0x04}), 0u) << "no programming pulse";
     EXPECT_TRUE(program.romFile() == Bytes(RomSize, 0xFF)) << "the ROM was touched";
     dismissAndClose(program, *result);
 }
@@ -234,21 +193,21 @@ TEST(WriteCommand, DeadTimerAbandonsThePulseAndFails) {
 
     const PortTrace trace = program.trace();
     EXPECT_EQ(trace.lastControl(), 0x00);
-    EXPECT_EQ(trace.count({'W', ControlPort, 0x04}), 1u) << "exactly one pulse";
+    EXPECT_EQ(trace.count({'W', ControlRegister, 0x04}), 1u) << "exactly one pulse";
     // Start-up, the prelude and the first pulse; then status reads only; then 0x00.
     Traffic head = startupTraffic();
     head.resetAddress().control(0x08).control(0x0C).data(image[0]).control(0x04);
     ASSERT_GT(trace.size(), head.size());
     EXPECT_TRUE(sameTraffic(trace.slice(0, head.size()), head.accesses()));
     std::size_t next = head.size();
-    while (next < trace.size() && trace[next] == PortAccess{'R', StatusPort, StatusIdle}) {
+    while (next < trace.size() && trace[next] == PortAccess{'R', StatusRegister, StatusIdle}) {
         ++next;
     }
     EXPECT_GT(next, head.size()) << "no status read after the pulse";
     // The sim programmed the first byte at the pulse's start; the second stays erased.
     Bytes readBack(RomSize, 0xFF);
     readBack[0] = image[0];
-    Traffic tail = Traffic().control(0x00).append(verifyTraffic(0, readBack, image));
+    Traffic tail = Traffic().control(0x00).verifyRomBlock(0, readBack, image);
     EXPECT_TRUE(sameTraffic(trace.slice(next), tail.accesses()));
     dismissAndClose(program, *result);
 }
@@ -278,7 +237,7 @@ TEST(Calibration, WorkingTimerHoldsTheVoltageUntilOk) {
     ASSERT_TRUE(voltage.has_value());
     EXPECT_TRUE(isMessage(*voltage, warningBox(VoltageOn), program.dialog()));
     Traffic held = startupTraffic();
-    held.append(timerPrelude()).readStatus(StatusPulseOver).control(0x04);
+    held.timerPrelude().readStatus(StatusPulseOver).control(0x04);
     const PortTrace whileUp = program.trace();
     EXPECT_TRUE(sameTraffic(whileUp.accesses(), held.accesses()));
     EXPECT_EQ(whileUp.lastControl(), 0x04) << "the voltage must be on while the message is up";
@@ -304,13 +263,13 @@ TEST(Calibration, DeadTimerSwitchesOffBeforeItsErrorShows) {
     EXPECT_TRUE(isMessage(*failure, errorBox(TimerError), program.dialog()));
     // 20 000 status reads, then the voltage goes off while the error is still up.
     Traffic tested = startupTraffic();
-    tested.append(timerPrelude());
+    tested.timerPrelude();
     for (int i = 0; i < 20000; ++i) {
         tested.readStatus(StatusIdle);
     }
     tested.control(0x00);
     const PortTrace whileUp = program.trace();
-    EXPECT_EQ(whileUp.count('R', StatusPort), 20000u);
+    EXPECT_EQ(whileUp.count('R', StatusRegister), 20000u);
     EXPECT_TRUE(sameTraffic(whileUp.accesses(), tested.accesses()));
     EXPECT_EQ(whileUp.lastControl(), 0x00);
 

@@ -22,10 +22,10 @@
 #include "image/image_file.h"
 #include "sim/sim_settings.h"
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/test_data.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
 #include "ui/program_state.h"
@@ -51,14 +51,16 @@ namespace rfprog::fuzz {
 namespace {
 
 using sim::SimulatedBoard;
+using test::Bytes;
 using test::catalogueEntry;
 using test::FakeWindow;
+using test::pattern;
+using test::readFile;
 using test::RecordingPort;
 using test::ShownMessage;
 using test::shows;
-using Bytes = std::vector<std::uint8_t>;
-using rfprog::test::readFile;
-using rfprog::test::writeFile;
+using test::Snapshot;
+using test::writeFile;
 
 constexpr int MaxCommandsPerRun = 32;
 constexpr std::uint32_t MaxFileSize = 0x20000;
@@ -72,25 +74,8 @@ std::uint32_t coarseClock() {
     return now += 100;
 }
 
-Bytes pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    std::uint32_t state = seed * 2654435761u + 1;
-    for (auto& byte : bytes) {
-        state = state * 1103515245u + 12345u;
-        byte = static_cast<std::uint8_t>(state >> 16);
-    }
-    return bytes;
-}
-
-using Snapshot = std::map<std::string, std::optional<Bytes>>;
-
 Snapshot snapshot() {
-    Snapshot result;
-    for (const auto& entry : fs::recursive_directory_iterator(Folder)) {
-        result[entry.path().string()] =
-            entry.is_directory() ? std::nullopt : std::optional<Bytes>(readFile(entry.path()));
-    }
-    return result;
+    return test::snapshot(Folder);
 }
 
 // The same files at the start of every run; they are rewritten in place, since creating

@@ -1,6 +1,7 @@
 // Block parameters: what the three hexadecimal fields accept and refuse, and the block
 // rules that both programs check the numbers with.
 #include "tests/native/fake_window.h"
+#include "tests/support/texts.h"
 #include "ui/block_parameters.h"
 #include "ui/resource_ids.h"
 
@@ -9,7 +10,7 @@
 namespace rfprog::test {
 namespace {
 
-const std::u16string InvalidParameters = u"Недопустимые дополнительные параметры!";
+const std::u16string InvalidParameters = messageText(Message::InvalidParameters);
 
 struct Fields {
     std::string fileOffset, romOffset, length;

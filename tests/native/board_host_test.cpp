@@ -1,7 +1,7 @@
 // The simulated board's host: its memory files, which file it names when one cannot be
 // kept, its opening at the first access, and its trace.
 #include "sim/board_host.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -20,19 +20,10 @@ struct TraceText final : TraceSink {
     void traceLine(std::string_view line) override { text += line; }
 };
 
-std::string testName() {
-    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
-}
-
 class BoardHostTest : public ::testing::Test {
   protected:
-    BoardHostTest() {
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    ~BoardHostTest() override { fs::remove_all(folder_); }
-
-    const fs::path folder_ = fs::temp_directory_path() / ("rfprog-host-" + testName());
+    test::TempFolder temp_{"host"};
+    const fs::path folder_ = temp_.path();
     const std::string rom_ = (folder_ / "rom.bin").string();
     const std::string emulator_ = (folder_ / "emulator.bin").string();
     const std::string missing_ = (folder_ / "no-such-folder" / "e.bin").string();

@@ -1,9 +1,10 @@
 // The command table and the command flows on a scripted window, the simulated
 // board and real temporary files.
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/test_data.h"
+#include "tests/support/texts.h"
 #include "ui/commands.h"
 #include "ui/program_state.h"
 #include "ui/resource_ids.h"
@@ -18,31 +19,14 @@ namespace fs = std::filesystem;
 namespace rfprog::test {
 namespace {
 
-using Kind = PortAccess::Kind;
 constexpr Answer Yes = Answer::Yes;
 constexpr Answer No = Answer::No;
 constexpr Answer Closed = Answer::Other;
 constexpr Answer Ok = Answer::Ok;
-const std::u16string Caption = u"Программатор";
-
-std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
-    std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i * 31 + seed * 7 + (i >> 8));
-    }
-    return bytes;
-}
+const std::u16string Caption = ProgramCaption;
 
 class CommandsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() / (std::string("rfprog-cmd-") + info->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     bool run(int commandId) { return dispatchCommand(context, commandId); }
     void useFile(const fs::path& path) { window.fields[IDC_FILENAME] = path.u16string(); }
     void useBlock(const char* fileOffset, const char* romOffset, const char* length) {
@@ -65,7 +49,8 @@ class CommandsTest : public ::testing::Test {
         EXPECT_EQ(window.messages[0].kind, kind);
     }
 
-    fs::path folder;
+    TempFolder temp{"rfprog-cmd"};
+    const fs::path folder = temp.path();
     sim::SimulatedBoard board;
     RecordingPort port{board};
     RomDevice device{port, fastClock};
@@ -91,14 +76,14 @@ TEST_F(CommandsTest, BlankCheckAnswersWithItsMessages) {
     window.checked.insert(IDC_EXTRA); // the block parameters do not apply
     window.fields8[IDC_LENGTH] = "junk";
     EXPECT_TRUE(run(IDC_BLANK));
-    expectOnlyMessage(u"ПЗУ стёрто...", true, MessageKind::Info);
-    EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+    expectOnlyMessage(messageText(Message::RomErased), true, MessageKind::Info);
+    EXPECT_EQ(port.count('R', DataRegister), RomSize);
     EXPECT_TRUE(window.fieldReads.empty());
 
     window.messages.clear();
     board.rom[0x7FF] = 0xFE;
     EXPECT_TRUE(run(IDC_BLANK));
-    expectOnlyMessage(u"ПЗУ не стёрто!", true, MessageKind::Error);
+    expectOnlyMessage(messageText(Message::RomNotErased), true, MessageKind::Error);
     EXPECT_EQ(board.control(), ControlValue::Idle);
 }
 
@@ -139,7 +124,7 @@ TEST_F(CommandsTest, ReadWholeRomIntoANewFile) {
     const auto file = folder / "rom.bin";
     useFile(file);
     EXPECT_TRUE(run(IDC_READ));
-    expectOnlyMessage(u"Данные успешно записаны в файл!", true, MessageKind::Info);
+    expectOnlyMessage(messageText(Message::FileWritten), true, MessageKind::Info);
     const auto written = readFile(file);
     ASSERT_EQ(written.size(), RomSize);
     EXPECT_TRUE(std::equal(written.begin(), written.end(), board.rom.begin()));
@@ -154,7 +139,7 @@ TEST_F(CommandsTest, ReadPatchesABlockIntoAnExistingFileInPlace) {
     useFile(file);
     useBlock("800", "0", "800");
     EXPECT_TRUE(run(IDC_READ));
-    expectOnlyMessage(u"Данные успешно записаны в файл!", true, MessageKind::Info);
+    expectOnlyMessage(messageText(Message::FileWritten), true, MessageKind::Info);
     auto expected = original;
     std::copy(board.rom.begin(), board.rom.end(), expected.begin() + 0x800);
     EXPECT_EQ(readFile(file), expected);
@@ -168,11 +153,11 @@ TEST_F(CommandsTest, ReadPatchesABlockIntoAnExistingFileInPlace) {
 
 TEST_F(CommandsTest, ReadReadsTheRomBeforeLookingAtTheFileName) {
     window.onMessage = [&](const ShownMessage&) {
-        EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+        EXPECT_EQ(port.count('R', DataRegister), RomSize);
         EXPECT_EQ(window.fieldReads[IDC_FILENAME], 1);
     };
     EXPECT_TRUE(run(IDC_READ)); // empty file-name field
-    expectOnlyMessage(u"Ошибка записи в файл!", true, MessageKind::Error);
+    expectOnlyMessage(messageText(Message::FileWriteError), true, MessageKind::Error);
 }
 
 TEST_F(CommandsTest, RefusedParametersTouchNeitherPortNorFile) {
@@ -182,7 +167,7 @@ TEST_F(CommandsTest, RefusedParametersTouchNeitherPortNorFile) {
     for (const std::uint32_t command : {IDC_READ, IDC_COMPARE, IDC_WRITE}) {
         window.messages.clear();
         EXPECT_TRUE(run(command));
-        expectOnlyMessage(u"Недопустимые дополнительные параметры!", false, MessageKind::Error);
+        expectOnlyMessage(messageText(Message::InvalidParameters), false, MessageKind::Error);
     }
     EXPECT_TRUE(port.log.empty());
     EXPECT_FALSE(fs::exists(file));
@@ -200,8 +185,8 @@ TEST_F(CommandsTest, FileNamesLongerThan259CharactersAreNeverCut) {
 
     window.fields[IDC_FILENAME] = tooLong;
     EXPECT_TRUE(run(IDC_READ));
-    expectOnlyMessage(u"Ошибка записи в файл!", true, MessageKind::Error);
-    EXPECT_EQ(port.count(Kind::DataRead), RomSize); // the ROM was read as usual
+    expectOnlyMessage(messageText(Message::FileWriteError), true, MessageKind::Error);
+    EXPECT_EQ(port.count('R', DataRegister), RomSize); // the ROM was read as usual
     EXPECT_EQ(readFile(fs::path(base)), original);
     EXPECT_FALSE(fs::exists(fs::path(tooLong)));
 
@@ -209,7 +194,7 @@ TEST_F(CommandsTest, FileNamesLongerThan259CharactersAreNeverCut) {
         port.log.clear();
         window.messages.clear();
         EXPECT_TRUE(run(command));
-        expectOnlyMessage(u"Ошибка чтения файла!", false, MessageKind::Error);
+        expectOnlyMessage(messageText(Message::FileReadError), false, MessageKind::Error);
         EXPECT_TRUE(port.log.empty());
     }
 
@@ -217,7 +202,7 @@ TEST_F(CommandsTest, FileNamesLongerThan259CharactersAreNeverCut) {
     window.messages.clear();
     window.fields[IDC_FILENAME] = base;
     EXPECT_TRUE(run(IDC_READ));
-    expectOnlyMessage(u"Данные успешно записаны в файл!", true, MessageKind::Info);
+    expectOnlyMessage(messageText(Message::FileWritten), true, MessageKind::Info);
 }
 
 TEST_F(CommandsTest, CompareMatchAndMismatch) {
@@ -229,17 +214,17 @@ TEST_F(CommandsTest, CompareMatchAndMismatch) {
     useFile(file);
     useBlock("100", "10", "10");
     EXPECT_TRUE(run(IDC_COMPARE));
-    expectOnlyMessage(u"Данные совпадают!", true, MessageKind::Info);
+    expectOnlyMessage(messageText(Message::DataMatch), true, MessageKind::Info);
     // Sixteen steps before the first read, sixteen bytes compared.
     const auto firstRead =
         std::find(port.log.begin(), port.log.end(), ctl(0xAA)) - port.log.begin();
     EXPECT_EQ(firstRead, 4 + 3 * 0x10);
-    EXPECT_EQ(port.count(Kind::DataRead), 0x10u);
+    EXPECT_EQ(port.count('R', DataRegister), 0x10u);
 
     window.messages.clear();
     board.rom[0x1F] ^= 0x01;
     EXPECT_TRUE(run(IDC_COMPARE));
-    expectOnlyMessage(u"Ошибка сравнения!", true, MessageKind::Error);
+    expectOnlyMessage(messageText(Message::CompareError), true, MessageKind::Error);
     EXPECT_EQ(board.control(), ControlValue::Idle);
 }
 
@@ -248,7 +233,7 @@ TEST_F(CommandsTest, CompareWithAShortFileMakesNoPortAccess) {
     writeFile(file, pattern(0x7FF, 1));
     useFile(file);
     EXPECT_TRUE(run(IDC_COMPARE));
-    expectOnlyMessage(u"Ошибка чтения файла!", false, MessageKind::Error);
+    expectOnlyMessage(messageText(Message::FileReadError), false, MessageKind::Error);
     EXPECT_TRUE(port.log.empty());
 }
 
@@ -261,7 +246,7 @@ TEST_F(CommandsTest, WriteStopsBeforeThePortUnlessTheOperatorSaysYes) {
         window.messages.clear();
         window.answers = {answer};
         EXPECT_TRUE(run(IDC_WRITE));
-        expectOnlyMessage(u"Нажмите 'Да' для выполнения записи", true, MessageKind::Question);
+        expectOnlyMessage(messageText(Message::ConfirmWrite), true, MessageKind::Question);
     }
     EXPECT_TRUE(port.log.empty());
     // The emulator box is looked at only after a Yes.
@@ -274,7 +259,7 @@ TEST_F(CommandsTest, WriteWithAShortFileStopsBeforeTheQuestion) {
     useFile(file);
     useBlock("8", "0", "10");
     EXPECT_TRUE(run(IDC_WRITE));
-    expectOnlyMessage(u"Ошибка чтения файла!", false, MessageKind::Error);
+    expectOnlyMessage(messageText(Message::FileReadError), false, MessageKind::Error);
     EXPECT_TRUE(port.log.empty());
 }
 
@@ -287,7 +272,7 @@ TEST_F(CommandsTest, WriteProgramsAndVerifiesTheBlock) {
     window.answers = {Yes};
     EXPECT_TRUE(run(IDC_WRITE));
     ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[1].text, u"Запись успешно завершена!");
+    EXPECT_EQ(window.messages[1].text, messageText(Message::WriteDone));
     EXPECT_EQ(window.messages[1].kind, MessageKind::Info);
     EXPECT_EQ(window.messages[1].caption, Caption);
     EXPECT_TRUE(
@@ -307,7 +292,7 @@ TEST_F(CommandsTest, WriteOverOtherDataFailsVerification) {
     window.answers = {Yes};
     EXPECT_TRUE(run(IDC_WRITE));
     ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[1].text, u"Ошибка записи!");
+    EXPECT_EQ(window.messages[1].text, messageText(Message::WriteError));
     EXPECT_EQ(window.messages[1].kind, MessageKind::Error);
     EXPECT_EQ(board.control(), ControlValue::Idle);
 }
@@ -320,7 +305,7 @@ TEST_F(CommandsTest, WriteWithADeadTimerEndsWithTheVoltageOffAndAnError) {
     window.answers = {Yes};
     EXPECT_TRUE(run(IDC_WRITE));
     ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[1].text, u"Ошибка записи!");
+    EXPECT_EQ(window.messages[1].text, messageText(Message::WriteError));
     EXPECT_EQ(board.pulses(), 1u);
     EXPECT_EQ(board.control(), ControlValue::Idle);
 }
@@ -340,12 +325,12 @@ TEST_F(CommandsTest, WriteToTheEmulatorPromptsAroundTheLoad) {
     };
     EXPECT_TRUE(run(IDC_WRITE));
     ASSERT_EQ(window.messages.size(), 4u);
-    EXPECT_EQ(window.messages[0].text, u"Нажмите 'Да' для выполнения записи");
-    EXPECT_EQ(window.messages[1].text, u"Переключите эмулятор на запись");
+    EXPECT_EQ(window.messages[0].text, messageText(Message::ConfirmWrite));
+    EXPECT_EQ(window.messages[1].text, messageText(Message::EmulatorToWrite));
     EXPECT_EQ(window.messages[1].kind, MessageKind::Warning);
-    EXPECT_EQ(window.messages[2].text, u"Переключите эмулятор на чтение");
+    EXPECT_EQ(window.messages[2].text, messageText(Message::EmulatorToRead));
     EXPECT_EQ(window.messages[2].kind, MessageKind::Warning);
-    EXPECT_EQ(window.messages[3].text, u"Запись успешно завершена!");
+    EXPECT_EQ(window.messages[3].text, messageText(Message::WriteDone));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(window.messages[i].caption, Caption);
     }
@@ -359,8 +344,7 @@ TEST_F(CommandsTest, WriteToTheEmulatorPromptsAroundTheLoad) {
 TEST_F(CommandsTest, CalibrationAnsweredNoMakesNoPortAccess) {
     window.answers = {No};
     EXPECT_TRUE(run(IDC_CALIBRATE));
-    expectOnlyMessage(u"Микросхема ПЗУ должна быть удалена!\r\nПродолжить?", true,
-                      MessageKind::WarningQuestion);
+    expectOnlyMessage(messageText(Message::RemoveRom), true, MessageKind::WarningQuestion);
     EXPECT_TRUE(port.log.empty());
 }
 
@@ -371,13 +355,12 @@ TEST_F(CommandsTest, CalibrationHoldsTheVoltageUntilOk) {
     window.onMessage = [&](const ShownMessage&) { controlAtMessage.push_back(port.lastControl()); };
     EXPECT_TRUE(run(IDC_CALIBRATE));
     ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[1].text,
-              u"Напряжение программирования включено!\r\nНажмите 'ОК' чтобы выключить.");
+    EXPECT_EQ(window.messages[1].text, messageText(Message::VoltageOn));
     EXPECT_EQ(window.messages[1].kind, MessageKind::Warning);
     EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x04}));
     std::vector<PortAccess> tail(port.log.end() - 3, port.log.end());
     EXPECT_EQ(tail, (std::vector{statusIn(0xC7), ctl(0x04), ctl(0x00)}));
-    EXPECT_EQ(port.count(Kind::StatusRead), 40u);
+    EXPECT_EQ(port.count('R', StatusRegister), 40u);
 }
 
 TEST_F(CommandsTest, CalibrationWithADeadTimerSwitchesOffBeforeItReportsIt) {
@@ -391,10 +374,10 @@ TEST_F(CommandsTest, CalibrationWithADeadTimerSwitchesOffBeforeItReportsIt) {
     };
     EXPECT_TRUE(run(IDC_CALIBRATE));
     ASSERT_EQ(window.messages.size(), 2u);
-    EXPECT_EQ(window.messages[1].text, u"Ошибка работы таймера!");
+    EXPECT_EQ(window.messages[1].text, messageText(Message::TimerError));
     EXPECT_EQ(window.messages[1].kind, MessageKind::Error);
     EXPECT_EQ(window.messages[1].caption, Caption);
-    EXPECT_EQ(port.count(Kind::StatusRead), 20000u);
+    EXPECT_EQ(port.count('R', StatusRegister), 20000u);
     // The voltage is off while the error is shown, and nothing follows its dismissal.
     EXPECT_EQ(controlAtMessage, (std::vector<int>{-1, 0x00}));
     ASSERT_EQ(accessesAtMessage.size(), 2u);

@@ -2,9 +2,9 @@
 // the state the port is left in. The test prints the matrix for the reliability notes.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/test_data.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
 #include "ui/resource_ids.h"
@@ -156,10 +156,9 @@ std::vector<Message> expectedPrompts(Cmd command) {
 
 // Every byte value, so that any stuck bit shows somewhere in the block.
 sim::RomImage patternImage() {
+    const Bytes bytes = test::pattern(RomSize, 0);
     sim::RomImage image{};
-    for (std::uint32_t i = 0; i < RomSize; ++i) {
-        image[i] = static_cast<std::uint8_t>(i * 37 + (i >> 8));
-    }
+    std::copy(bytes.begin(), bytes.end(), image.begin());
     return image;
 }
 
@@ -191,15 +190,6 @@ struct CellResult {
 
 class FaultMatrixTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        // A folder of each test's own, so that tests running side by side never share one.
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() / (std::string("rfprog-fault-matrix-") + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     CellResult runCell(Cmd command, Fault fault) {
         const std::string where = std::string(commandName(command)) + " / " + faultName(fault);
         SCOPED_TRACE(where);
@@ -296,7 +286,9 @@ class FaultMatrixTest : public ::testing::Test {
         return {text + " · 0x00"};
     }
 
-    fs::path folder_;
+    // A folder of each test's own, so that tests running side by side never share one.
+    TempFolder temp_{"rfprog-fault-matrix"};
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(FaultMatrixTest, EveryCommandAgainstEveryBoardFault) {

@@ -4,9 +4,9 @@
 // leaves every file as it was.
 #include "device/rom_device.h"
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/test_data.h"
 #include "ui/block_parameters.h"
 #include "ui/commands.h"
 #include "ui/messages.h"
@@ -35,31 +35,6 @@ namespace rfprog::test {
 namespace {
 
 using sim::SimulatedBoard;
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i * 13 + seed + (i >> 8));
-    }
-    return bytes;
-}
-
-// Every entry under a folder: regular files with their bytes, folders as such.
-using Snapshot = std::map<std::string, std::optional<Bytes>>;
-
-Snapshot snapshot(const fs::path& folder) {
-    Snapshot result;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const std::string key = entry.path().string();
-        if (entry.is_directory()) {
-            result[key] = std::nullopt;
-        } else {
-            result[key] = readFile(entry.path());
-        }
-    }
-    return result;
-}
 
 std::string hex(std::uint32_t value) {
     char text[16];
@@ -76,20 +51,10 @@ struct Outcome {
 class FileFaultsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = fs::temp_directory_path() /
-                  ("rfprog-files-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
         for (std::uint32_t i = 0; i < RomSize; ++i) {
             board_.rom[i] = static_cast<std::uint8_t>(i * 71 + 5);
         }
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
     // Runs one command with the given file-name text; the block fields are used when set.
     Outcome run(int command, const std::u16string& name,
                 const std::optional<BlockParameters>& block = std::nullopt,
@@ -115,7 +80,8 @@ class FileFaultsTest : public ::testing::Test {
         return Bytes(board_.rom.begin() + offset, board_.rom.begin() + offset + length);
     }
 
-    fs::path folder_;
+    TempFolder temp_{"rfprog-files"};
+    const fs::path folder_ = temp_.path();
     SimulatedBoard board_;
 };
 

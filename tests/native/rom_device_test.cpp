@@ -16,8 +16,6 @@
 namespace rfprog::test {
 namespace {
 
-using Kind = PortAccess::Kind;
-
 // A clock the tests move by hand: every look at it advances it by Step ms.
 std::uint32_t FakeNow = 0;
 std::uint32_t FakeStep = 1;
@@ -60,12 +58,10 @@ TEST_F(RomDeviceTest, ReadBlockFollowsTheWorkedExample) {
     board.rom[2] = 0x42;
     std::uint8_t buffer[1] = {0};
     device.readRomBlock(buffer, 2);
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    appendAdvance(expected, 2);
-    appendRead(expected, 0x42);
-    appendAdvance(expected, 1); // stepped after the last byte too
-    EXPECT_EQ(port.log, expected);
+    // Stepped after the last byte too.
+    const Traffic expected =
+        Traffic().resetAddress().advanceAddress(2).readRomByte(0x42).advanceAddress(1);
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(buffer[0], 0x42);
 }
 
@@ -74,8 +70,8 @@ TEST_F(RomDeviceTest, ReadBlockReachesTheLastByteAndCopiesWholeRom) {
     std::uint8_t last[1] = {0};
     device.readRomBlock(last, 0x7FF);
     EXPECT_EQ(last[0], 0x17);
-    EXPECT_EQ(port.count(Kind::Control), 4 + 3 * 0x7FFu + 2 + 3);
-    EXPECT_EQ(port.count(Kind::DataRead), 1u);
+    EXPECT_EQ(port.count('W', ControlRegister), 4 + 3 * 0x7FFu + 2 + 3);
+    EXPECT_EQ(port.count('R', DataRegister), 1u);
 
     for (std::uint32_t i = 0; i < RomSize; ++i) {
         board.rom[i] = static_cast<std::uint8_t>(i * 13 + 1);
@@ -89,23 +85,21 @@ TEST_F(RomDeviceTest, ReadBlockReachesTheLastByteAndCopiesWholeRom) {
 TEST_F(RomDeviceTest, VerifyStopsAtTheFirstDifferenceWithoutStepping) {
     const std::vector<std::uint8_t> ones(4, 0x01);
     EXPECT_EQ(device.verifyRomBlock(ones, 0), -1);
-    EXPECT_EQ(port.count(Kind::DataRead), 1u);
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    appendRead(expected, 0xFF);
-    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(port.count('R', DataRegister), 1u);
+    EXPECT_EQ(port.log, Traffic().resetAddress().readRomByte(0xFF).accesses());
 
     port.log.clear();
     board.rom[0x12] = 0x00;
     std::vector<std::uint8_t> block(4, 0xFF);
     EXPECT_EQ(device.verifyRomBlock(block, 0x10), -1); // third byte differs
-    EXPECT_EQ(port.count(Kind::DataRead), 3u);
-    EXPECT_EQ(port.count(Kind::Control), 4 + 3 * 0x10u + 5 * 2 + 2); // two equal bytes, then a read
+    EXPECT_EQ(port.count('R', DataRegister), 3u);
+    // Two equal bytes, then a read.
+    EXPECT_EQ(port.count('W', ControlRegister), 4 + 3 * 0x10u + 5 * 2 + 2);
 
     port.log.clear();
     block[2] = 0x00;
     EXPECT_EQ(device.verifyRomBlock(block, 0x10), 0);
-    EXPECT_EQ(port.count(Kind::DataRead), 4u);
+    EXPECT_EQ(port.count('R', DataRegister), 4u);
     EXPECT_EQ(port.lastControl(), 0x00);
 }
 
@@ -118,14 +112,14 @@ TEST_F(RomDeviceTest, WholeBlockComparisonReadsEveryByteAndCountsEveryDifference
     block[2] = 0xF0;
     const WholeBlockComparison any =
         readAndCompareWholeBlock(device, block, 0x20, Compare::AnyDifference);
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    appendAdvance(expected, 0x20);
+    Traffic expected;
+    expected.resetAddress();
+    expected.advanceAddress(0x20);
     for (const std::uint8_t value : {0x0F, 0xFF, 0xF1, 0xFF}) {
-        appendRead(expected, value);
-        appendAdvance(expected, 1);
+        expected.readRomByte(value);
+        expected.advanceAddress(1);
     }
-    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(any.count, 2u);
     EXPECT_EQ(any.first[0].address, 0x20u);
     EXPECT_EQ(any.first[0].expected, 0xFF);
@@ -142,7 +136,7 @@ TEST_F(RomDeviceTest, WholeBlockComparisonReadsEveryByteAndCountsEveryDifference
     port.log.clear();
     const WholeBlockComparison erase =
         readAndCompareWholeBlock(device, block, 0x20, Compare::NeedsErasing);
-    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(erase.count, 1u);
     EXPECT_EQ(erase.first[0].address, 0x20u);
     EXPECT_EQ(erase.alwaysZero, 0xF0);
@@ -157,7 +151,7 @@ TEST_F(RomDeviceTest, WholeBlockComparisonReadsEveryByteAndCountsEveryDifference
 
 TEST_F(RomDeviceTest, BlankCheckOfErasedRomReadsEveryAddress) {
     EXPECT_EQ(device.blankCheck(), 0);
-    EXPECT_EQ(port.count(Kind::DataRead), RomSize);
+    EXPECT_EQ(port.count('R', DataRegister), RomSize);
     ASSERT_EQ(port.log.size(), 4 + RomSize * 6);
     // Per address: 0xAA, one data read, 0x00, then the step 0x00, 0x01, 0x00.
     const std::vector<PortAccess> perAddress{ctl(0xAA), dataIn(0xFF), ctl(0x00),
@@ -174,7 +168,7 @@ TEST_F(RomDeviceTest, BlankCheckReportsTheFirstNonErasedBytePlusOne) {
     board.rom[5] = 0x7F;
     board.rom[9] = 0x00;
     EXPECT_EQ(device.blankCheck(), 0x80);
-    EXPECT_EQ(port.count(Kind::DataRead), 6u);
+    EXPECT_EQ(port.count('R', DataRegister), 6u);
     EXPECT_EQ(port.lastControl(), 0x00);
 
     board.rom[0] = 0xFE;
@@ -187,12 +181,19 @@ TEST_F(RomDeviceTest, ProgramOneByteFollowsTheWorkedExample) {
     board.timerAnswersOnRead = 3;
     const std::uint8_t byte[1] = {0x3C};
     device.programRomBlock(byte, 0);
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    expected.insert(expected.end(),
-                    {ctl(0x08), ctl(0x0C), dataOut(0x3C), ctl(0x04), statusIn(0x47), statusIn(0x47),
-                     statusIn(0xC7), ctl(0x0D), ctl(0x0C), ctl(0x00)});
-    EXPECT_EQ(port.log, expected);
+    const Traffic expected = Traffic()
+                                 .resetAddress()
+                                 .control(0x08)
+                                 .control(0x0C)
+                                 .data(0x3C)
+                                 .control(0x04)
+                                 .readStatus(0x47)
+                                 .readStatus(0x47)
+                                 .readStatus(0xC7)
+                                 .control(0x0D)
+                                 .control(0x0C)
+                                 .control(0x00);
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(board.rom[0], 0x3C);
     EXPECT_EQ(board.pulses(), 1u);
 }
@@ -206,7 +207,7 @@ TEST_F(RomDeviceTest, ProgramBlockGivesOnePulsePerByteAtItsAddress) {
     EXPECT_EQ(board.pulses(), 0x20u);
     EXPECT_TRUE(std::equal(block.begin(), block.end(), board.rom.begin() + 0x7E0));
     EXPECT_EQ(board.rom[0x7DF], 0xFF);
-    EXPECT_EQ(port.count(Kind::DataWrite), 0x20u);
+    EXPECT_EQ(port.count('W', DataRegister), 0x20u);
     EXPECT_EQ(port.lastControl(), 0x00);
     EXPECT_EQ(board.undefinedControlWrites(), 0u);
 }
@@ -218,11 +219,12 @@ TEST_F(RomDeviceTest, ProgramAbandonsAPulseWhoseTimerNeverAnswers) {
     // Voltage off straight after the last status read; no further byte, no step.
     ASSERT_GE(port.log.size(), 2u);
     EXPECT_EQ(port.log.back(), ctl(0x00));
-    EXPECT_EQ(port.log[port.log.size() - 2].kind, Kind::StatusRead);
-    EXPECT_EQ(port.count(Kind::DataWrite), 1u);
+    EXPECT_EQ(port.log[port.log.size() - 2].direction, 'R');
+    EXPECT_EQ(port.log[port.log.size() - 2].port, StatusRegister);
+    EXPECT_EQ(port.count('W', DataRegister), 1u);
     EXPECT_EQ(board.pulses(), 1u);
     // The clock is consulted once per 256 reads: 1000 ms at 1 ms a look.
-    EXPECT_EQ(port.count(Kind::StatusRead), 1000u * RomDevice::StatusReadsPerClockCheck);
+    EXPECT_EQ(port.count('R', StatusRegister), 1000u * RomDevice::StatusReadsPerClockCheck);
     EXPECT_FALSE(board.voltageOn());
 }
 
@@ -255,14 +257,10 @@ TEST_F(RomDeviceTest, LoadEmulatorOneByteFollowsTheWorkedExample) {
     board.emulatorPlugged = true;
     const std::uint8_t byte[1] = {0x5E};
     device.loadEmulatorBlock(byte, 0);
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    expected.insert(expected.end(), {dataOut(0x5E), ctl(0x08), ctl(0x0A), ctl(0x08), ctl(0x00)});
-    appendAdvance(expected, 1);
-    EXPECT_EQ(port.log, expected);
+    EXPECT_EQ(port.log, Traffic().loadEmulatorBlock(0, byte).accesses());
     EXPECT_EQ(board.emulator[0], 0x5E);
     EXPECT_EQ(board.rom[0], 0xFF); // the ROM is not programmed
-    EXPECT_EQ(port.count(Kind::StatusRead), 0u);
+    EXPECT_EQ(port.count('R', StatusRegister), 0u);
 }
 
 TEST_F(RomDeviceTest, LoadEmulatorBlockLandsAtTheRomOffset) {
@@ -288,7 +286,7 @@ TEST_F(RomDeviceTest, PulseTimerTestCountsTheReadsStillAllowed) {
     port.log.clear();
     board.timerAnswersOnRead = 1;
     EXPECT_EQ(device.testPulseTimer(), 20000);
-    EXPECT_EQ(port.count(Kind::StatusRead), 1u);
+    EXPECT_EQ(port.count('R', StatusRegister), 1u);
 
     port.log.clear();
     board.timerAnswersOnRead = 20000;
@@ -297,7 +295,7 @@ TEST_F(RomDeviceTest, PulseTimerTestCountsTheReadsStillAllowed) {
     port.log.clear();
     board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
     EXPECT_EQ(device.testPulseTimer(), 0);
-    EXPECT_EQ(port.count(Kind::StatusRead), 20000u);
+    EXPECT_EQ(port.count('R', StatusRegister), 20000u);
     EXPECT_EQ(port.lastControl(), 0x04);
 }
 
@@ -320,14 +318,6 @@ class RecordingObserver final : public ByteObserver {
 
 using Calls = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
 
-// A pulse whose timer answers on the first status read (the board's default).
-void appendPulse(std::vector<PortAccess>& out, std::uint8_t value) {
-    out.insert(out.end(), {dataOut(value), ctl(0x04), statusIn(0xC7)});
-}
-void appendVoltageStep(std::vector<PortAccess>& out) {
-    out.insert(out.end(), {ctl(0x0D), ctl(0x0C)});
-}
-
 TEST_F(RomDeviceTest, SelectedWritePassesOverBytesWithACounterStepOnly) {
     board.rom[2] = 0x55; // passed over: must stay as it is
     board.rom[3] = 0x66;
@@ -337,18 +327,18 @@ TEST_F(RomDeviceTest, SelectedWritePassesOverBytesWithACounterStepOnly) {
     const bool pulse[] = {true, false, false, true};
     device.programSelectedBytes(block, pulse, 1);
 
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    appendAdvance(expected, 1);
-    expected.insert(expected.end(), {ctl(0x08), ctl(0x0C)});
-    appendPulse(expected, 0x11);
-    appendVoltageStep(expected);
-    appendVoltageStep(expected); // 0x22: no data write, no 0x04
-    appendVoltageStep(expected); // 0x33
-    appendPulse(expected, 0x44);
-    appendVoltageStep(expected);
-    expected.push_back(ctl(0x00));
-    EXPECT_EQ(port.log, expected);
+    Traffic expected;
+    expected.resetAddress();
+    expected.advanceAddress(1);
+    expected.control(0x08).control(0x0C);
+    expected.data(0x11).control(0x04).readStatus(0xC7);
+    expected.control(0x0D).control(0x0C);
+    expected.control(0x0D).control(0x0C); // 0x22: no data write, no 0x04
+    expected.control(0x0D).control(0x0C); // 0x33
+    expected.data(0x44).control(0x04).readStatus(0xC7);
+    expected.control(0x0D).control(0x0C);
+    expected.control(0x00);
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(board.pulses(), 2u);
     EXPECT_EQ(board.rom[1], 0x11);
     EXPECT_EQ(board.rom[2], 0x55);
@@ -363,14 +353,14 @@ TEST_F(RomDeviceTest, SelectedWritePassesOverBytesWithACounterStepOnly) {
     observer.calls.clear();
     const bool secondOnly[] = {false, true};
     device.programSelectedBytes(std::span(block).first(2), secondOnly, 0);
-    expected.clear();
-    appendReset(expected);
-    expected.insert(expected.end(), {ctl(0x08), ctl(0x0C)});
-    appendVoltageStep(expected);
-    appendPulse(expected, 0x22);
-    appendVoltageStep(expected);
-    expected.push_back(ctl(0x00));
-    EXPECT_EQ(port.log, expected);
+    expected = Traffic();
+    expected.resetAddress();
+    expected.control(0x08).control(0x0C);
+    expected.control(0x0D).control(0x0C);
+    expected.data(0x22).control(0x04).readStatus(0xC7);
+    expected.control(0x0D).control(0x0C);
+    expected.control(0x00);
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(observer.calls, (Calls{{0, 1}, {1, 1}}));
 }
 
@@ -400,8 +390,8 @@ TEST_F(RomDeviceTest, SelectedWriteAbandonsASilentPulseWithTheVoltageOff) {
     device.programSelectedBytes(block, pulse, 0);
     ASSERT_GE(port.log.size(), 2u);
     EXPECT_EQ(port.log.back(), ctl(0x00)); // straight after the last status read
-    EXPECT_EQ(port.log[port.log.size() - 2].kind, Kind::StatusRead);
-    EXPECT_EQ(port.count(Kind::DataWrite), 2u);
+    EXPECT_EQ(port.log[port.log.size() - 2], statusIn(0x47)); // the last status read: no answer
+    EXPECT_EQ(port.count('W', DataRegister), 2u);
     EXPECT_EQ(board.pulses(), 2u);
     EXPECT_EQ(board.rom[3], 0xFF);                      // never reached
     EXPECT_EQ(observer.calls, (Calls{{1, 3}, {1, 3}})); // not told after the abandoned byte
@@ -415,15 +405,15 @@ TEST_F(RomDeviceTest, SelectedWriteStopsDuringAPassedOverStretch) {
     const std::vector<std::uint8_t> block{0x10, 0x20, 0x30, 0x40, 0x50};
     const bool pulse[] = {true, false, false, false, true};
     device.programSelectedBytes(block, pulse, 0);
-    std::vector<PortAccess> expected;
-    appendReset(expected);
-    expected.insert(expected.end(), {ctl(0x08), ctl(0x0C)});
-    appendPulse(expected, 0x10);
-    appendVoltageStep(expected);
-    appendVoltageStep(expected);
-    appendVoltageStep(expected);
-    expected.push_back(ctl(0x00)); // off at once, no further step
-    EXPECT_EQ(port.log, expected);
+    Traffic expected;
+    expected.resetAddress();
+    expected.control(0x08).control(0x0C);
+    expected.data(0x10).control(0x04).readStatus(0xC7);
+    expected.control(0x0D).control(0x0C);
+    expected.control(0x0D).control(0x0C);
+    expected.control(0x0D).control(0x0C);
+    expected.control(0x00); // off at once, no further step
+    EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(board.pulses(), 1u);
     EXPECT_EQ(board.rom[4], 0xFF);
     EXPECT_EQ(observer.calls, (Calls{{1, 2}, {1, 2}, {1, 2}}));

@@ -1,14 +1,13 @@
 // PpdevPort on the simulated /dev/parportN (libppdev_sim.so, linked ahead of the C library):
 // the board sees exactly the traffic that the simulated board sees when driven directly,
 // the driver gets the requests its kernel behaviour needs, and each refusal has its reason.
-#include "device/port_trace_line.h"
 #include "device/ppdev_port.h"
 #include "device/rom_device.h"
 #include "sim/sim_settings.h"
 #include "sim/simulated_board.h"
-#include "tests/common/test_files.h"
 #include "tests/native/recording_port.h"
 #include "tests/ppdev/ppdev_sim.h"
+#include "tests/support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +19,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,35 +27,10 @@ namespace rfprog::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Kind = PortAccess::Kind;
-using Bytes = std::vector<std::uint8_t>;
 
 // The board's view of the claim and the two idle writes that open and close add.
 const std::string ClaimAndIdle = "W 37A 0C\nW 37A 00\n";
 const std::string Idle = "W 37A 00\n";
-
-// A recorded access as the trace line the board would write for it.
-std::string traceText(const std::vector<PortAccess>& log) {
-    std::string text;
-    for (const PortAccess& access : log) {
-        const bool read = access.kind == Kind::DataRead || access.kind == Kind::StatusRead;
-        const std::uint16_t port = access.kind == Kind::Control      ? ControlRegister
-                                   : access.kind == Kind::StatusRead ? StatusRegister
-                                                                     : DataRegister;
-        text += PortTraceLine(read ? rfprog::PortAccess::Read : rfprog::PortAccess::Write, port,
-                              access.value)
-                    .text();
-    }
-    return text;
-}
-
-Bytes pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i * 37 + seed * 11 + (i >> 7));
-    }
-    return bytes;
-}
 
 std::size_t countOf(unsigned long code) {
     const auto& requests = ppdevSimStats().requests;
@@ -69,12 +41,6 @@ std::size_t countOf(unsigned long code) {
 class PpdevPortTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("rfprog-ppdev-") + info->name();
-        std::replace(name.begin(), name.end(), '/', '-');
-        folder = fs::temp_directory_path() / name;
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         devicePath = (folder / "parport0").string();
         for (const char* variable : Variables) {
             unsetenv(variable);
@@ -87,21 +53,19 @@ class PpdevPortTest : public ::testing::Test {
         for (const char* variable : Variables) {
             unsetenv(variable);
         }
-        fs::remove_all(folder);
     }
 
     std::string boardTrace() const {
-        std::ifstream in(folder / "board.txt", std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        const Bytes bytes = readFile(folder / "board.txt");
+        return std::string(bytes.begin(), bytes.end());
     }
 
     static constexpr const char* Variables[] = {
         PpdevPathVariable,     PpdevFaultsVariable, PpdevStatsVariable,  sim::RomVariable,
         sim::EmulatorVariable, sim::TimerVariable,  sim::FaultsVariable, sim::TraceVariable};
 
-    fs::path folder;
+    TempFolder temp{"rfprog-ppdev"};
+    const fs::path folder = temp.path();
     std::string devicePath;
 };
 
