@@ -385,7 +385,13 @@ bool RfprogProcess::setCheck(int id, bool checked) {
 void RfprogProcess::pressKey(HWND window, WORD virtualKey) {
     const UINT scanCode = MapVirtualKeyW(virtualKey, 0 /* MAPVK_VK_TO_VSC */);
     post(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(1 | scanCode << 16));
-    post(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(1 | scanCode << 16 | 0xC0000000u));
+    // A key that closes the window (Esc, Enter on a default button) may have done so
+    // before its key-up is posted: the key-up then has no window to go to.
+    if (!PostMessageW(window, WM_KEYUP, virtualKey,
+                      static_cast<LPARAM>(1 | scanCode << 16 | 0xC0000000u)) &&
+        GetLastError() != ERROR_INVALID_WINDOW_HANDLE) {
+        ADD_FAILURE() << "PostMessageW(WM_KEYUP) failed: " << GetLastError();
+    }
 }
 
 std::vector<HWND> RfprogProcess::otherDialogs() const {
