@@ -99,7 +99,7 @@ TEST(WriteCommand, RomFileThatStopsTakingChangesIsReportedOnce) {
     CloseHandle(held);
     EXPECT_TRUE(program.romFile() == Bytes(RomSize, 0xFF)) << "the held file was written";
     Traffic expected = startupTraffic();
-    expected.append(programTraffic(0, image)).append(verifyTraffic(0, image, image));
+    expected.programRomBlock(0, image, StatusPulseOver).verifyRomBlock(0, image, image);
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), expected.accesses()));
     dismissAndClose(program, *result);
 }
