@@ -20,4 +20,9 @@ int readImageBlock(const char16_t* name, std::span<std::uint8_t> buffer, std::ui
 int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset);
 
+// Puts the file temporaryName in the place of name in one step, replacing name when
+// it exists, so that a reader sees either the old file or the new one whole. Both
+// lie in the same folder. False when the rename fails (temporaryName then stays).
+bool replaceImageFile(const char16_t* temporaryName, const char16_t* name);
+
 } // namespace rfprog

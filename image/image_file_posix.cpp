@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,6 +104,12 @@ int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset) {
     return transferBlock(openRegular(name, O_WRONLY | O_CREAT), fileOffset, buffer.size(),
                          [&](int fd) { return ::write(fd, buffer.data(), buffer.size()); });
+}
+
+bool replaceImageFile(const char16_t* temporaryName, const char16_t* name) {
+    Utf8Path from{};
+    Utf8Path to{};
+    return toUtf8(temporaryName, from) && toUtf8(name, to) && ::rename(from.data(), to.data()) == 0;
 }
 
 } // namespace rfprog
