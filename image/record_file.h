@@ -78,8 +78,8 @@ struct RecordFileSummary {
     bool countMismatch = false;
 };
 
-// Checks the whole file and fills the table. Of several faults the one on the
-// earliest line is given.
+// Checks the whole file (format IntelHex or SRecord) and fills the table. Of
+// several faults the one on the earliest line is given.
 RecordFileSummary parseRecordFile(RecordFormat format, std::span<const std::uint8_t> text,
                                   RecordTable& table);
 
