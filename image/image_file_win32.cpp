@@ -48,10 +48,4 @@ int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
                          });
 }
 
-bool replaceImageFile(const char16_t* temporaryName, const char16_t* name) {
-    return MoveFileExW(reinterpret_cast<const wchar_t*>(temporaryName),
-                       reinterpret_cast<const wchar_t*>(name),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
 } // namespace rfprog
