@@ -29,6 +29,11 @@ int readImageBlock(const FileNameChar* name, std::span<std::uint8_t> buffer,
 int writeImageBlock(const FileNameChar* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset);
 
+// Puts the file temporaryName in the place of name in one step, replacing name when
+// it exists, so that a reader sees either the old file or the new one whole. Both
+// lie in the same folder. False when the rename fails (temporaryName then stays).
+bool replaceImageFile(const FileNameChar* temporaryName, const FileNameChar* name);
+
 #ifndef _WIN32
 // The dialog program's names are UTF-16 on every system (its file-name field); on POSIX,
 // where only its tests run, they are turned into UTF-8 first. An unpaired surrogate

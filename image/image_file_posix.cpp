@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,6 +115,10 @@ int writeImageBlock(const char16_t* name, std::span<const std::uint8_t> buffer,
                     std::uint32_t fileOffset) {
     Utf8Path path{};
     return toUtf8(name, path) ? writeImageBlock(path.data(), buffer, fileOffset) : ImageCannotOpen;
+}
+
+bool replaceImageFile(const char* temporaryName, const char* name) {
+    return ::rename(temporaryName, name) == 0;
 }
 
 } // namespace rfprog
