@@ -41,7 +41,7 @@ ExitStatus PortSession::openSimulated(const PortChoice& choice, const Console& c
     }
     if (!simulated_.open(romNamed ? romFile_.data() : nullptr,
                          emulatorNamed ? emulatorFile_.data() : nullptr)) {
-        console.error(Text::SimFileCannotWrite, {romNamed ? romFileText_ : emulatorFileText_});
+        console.error(Text::SimFileCannotWrite, {lostFileText()});
         return ExitStatus::File;
     }
     port_ = &simulated_;
@@ -87,8 +87,7 @@ ExitStatus PortSession::close(const Console& console) {
         return ExitStatus::Success;
     }
     if (!simulated_.filesKept()) {
-        const bool romNamed = !romFileText_.empty();
-        console.error(Text::SimFileCannotWrite, {romNamed ? romFileText_ : emulatorFileText_});
+        console.error(Text::SimFileCannotWrite, {lostFileText()});
         return ExitStatus::File;
     }
     return ExitStatus::Success;

@@ -38,6 +38,10 @@ class PortSession {
 
   private:
     ExitStatus openSimulated(const PortChoice& choice, const Console& console);
+    // The simulated board's file that could not be written.
+    std::string_view lostFileText() const {
+        return simulated_.romFileKept() ? emulatorFileText_ : romFileText_;
+    }
 
     sim::FileBackedBoard simulated_;
     std::array<char16_t, 1024> romFile_{};

@@ -26,18 +26,19 @@ bool FileBackedBoard::open(const char16_t* romFile, const char16_t* emulatorFile
     load(romFile, board.rom);
     load(emulatorFile, board.emulator);
     // Written at once, so that a file that cannot be kept is known before any access.
-    filesKept_ = save(romFile, board.rom) && save(emulatorFile, board.emulator);
-    return filesKept_;
+    romKept_ = save(romFile, board.rom);
+    emulatorKept_ = !romKept_ || save(emulatorFile, board.emulator);
+    return filesKept();
 }
 
 void FileBackedBoard::writeControl(ControlValue value) {
     board.writeControl(value);
     // Only control writes change a memory: the pulse and the emulator strobe.
     if (board.takeRomChanged() && !save(romFile_, board.rom)) {
-        filesKept_ = false;
+        romKept_ = false;
     }
     if (board.takeEmulatorChanged() && !save(emulatorFile_, board.emulator)) {
-        filesKept_ = false;
+        emulatorKept_ = false;
     }
 }
 

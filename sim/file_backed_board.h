@@ -20,14 +20,17 @@ class FileBackedBoard final : public ProgrammerPort {
     std::uint8_t readStatus() override { return board.readStatus(); }
 
     // False once a write-back has failed: the file no longer holds the memory.
-    bool filesKept() const { return filesKept_; }
+    bool filesKept() const { return romKept_ && emulatorKept_; }
+    // Which of the two it was: false when the ROM's file failed.
+    bool romFileKept() const { return romKept_; }
 
     SimulatedBoard board;
 
   private:
     const char16_t* romFile_ = nullptr;
     const char16_t* emulatorFile_ = nullptr;
-    bool filesKept_ = true;
+    bool romKept_ = true;
+    bool emulatorKept_ = true;
 };
 
 } // namespace rfprog::sim
