@@ -273,6 +273,8 @@ extern "C" __declspec(dllexport) int __stdcall Inp32(int port) {
 }
 
 // The library's driver check: 0 with the "nodriver" fault.
+#ifndef RFPROG_SIM_NO_DRIVER_CHECK
 extern "C" __declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen() {
     return Port.board.faults.noDriver ? FALSE : TRUE;
 }
+#endif
