@@ -76,7 +76,10 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
     }
     int outFile = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int outPipe[2] = {-1, -1};
-    if (streams == Streams::ClosedOutput && pipe(outPipe) == 0) {
+    if (streams == Streams::ClosedOutput) {
+        if (pipe(outPipe) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
         ::close(outPipe[0]);
         ::close(outFile);
         outFile = outPipe[1];

@@ -151,8 +151,7 @@ TEST_F(TerminalTest, TheTraceIsWrittenBeforeTheQuestionAndTheHoldNoteShow) {
     CoreRun core;
     core.device.testPulseTimer();
     core.device.holdProgrammingVoltage();
-    const std::string idle = "W 37A 00\n";
-    EXPECT_TRUE(traceIs(idle + traceText(core.port.log)));
+    EXPECT_TRUE(traceIs("W 37A 00\n" + traceText(core.port.log))); // voltage on, held
     EXPECT_EQ(process.errorSoFar().find("voltage is ON"), std::string::npos);
     process.holdOutput(false);
     process.input("\n");
