@@ -184,8 +184,10 @@ void open() {
     }
 }
 
+// A number outside 0..0xFFFF is no I/O port: it reaches nothing and is not traced, so a
+// caller that garbles its addresses leaves a gap in the trace rather than a look-alike.
 void traceAccess(rfprog::PortAccess access, int port, std::uint8_t value) {
-    if (Port.trace == INVALID_HANDLE_VALUE) {
+    if (Port.trace == INVALID_HANDLE_VALUE || port < 0 || port > 0xFFFF) {
         return;
     }
     const rfprog::PortTraceLine line(access, static_cast<std::uint16_t>(port), value);
