@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace rfprog::test {
 
 namespace fs = std::filesystem;
@@ -77,8 +79,10 @@ class CliTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() /
-                 (std::string("rfprog-cli-") + info->test_suite_name() + "-" + info->name());
+        // The process id keeps apart runs of the same test in other build trees.
+        folder =
+            fs::temp_directory_path() / (std::string("rfprog-cli-") + info->test_suite_name() +
+                                         "-" + info->name() + "-" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
         rom = folder / "rom.bin";
