@@ -51,15 +51,16 @@ if(WIN32)
     # architecture gives it), and once without it.
     if(COMMAND rfprog_wine_test)
         string(REPLACE ";" "|" runner "${CMAKE_CROSSCOMPILING_EMULATOR}")
-        foreach(case read_write_verify missing_library)
+        foreach(case read_write_verify missing_library driver_check)
             add_test(NAME cli_wine_${case}
                 COMMAND ${CMAKE_COMMAND} -DCASE=${case} -DCLI=$<TARGET_FILE:rfprog-cli>
+                        -DNO_CHECK_LIBRARY=$<TARGET_FILE:inpout32_sim_no_check>
                         -DRUNNER=${runner}
                         -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cli-wine-${case}
                         -P ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/wine_cli_test.cmake)
             rfprog_wine_test(cli_wine_${case})
         endforeach()
-        add_dependencies(rfprog-cli inpout32_sim)
+        add_dependencies(rfprog-cli inpout32_sim inpout32_sim_no_check)
     endif()
     return()
 endif()

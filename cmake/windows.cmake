@@ -75,6 +75,17 @@ target_link_libraries(inpout32_sim PRIVATE rfprog_sim)
 target_compile_options(inpout32_sim PRIVATE ${RFPROG_WARNINGS})
 target_link_options(inpout32_sim PRIVATE ${RFPROG_STATIC_LINK} -Wl,--kill-at -s)
 
+# The same library without the driver check, as older ones come, in a folder of its own
+# under the same name.
+add_library(inpout32_sim_no_check SHARED sim/inpout32_sim.cpp)
+set_target_properties(inpout32_sim_no_check PROPERTIES OUTPUT_NAME ${RFPROG_PORT_LIBRARY_NAME}
+    PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/no-driver-check
+    ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/no-driver-check)
+target_compile_definitions(inpout32_sim_no_check PRIVATE RFPROG_SIM_NO_DRIVER_CHECK)
+target_link_libraries(inpout32_sim_no_check PRIVATE rfprog_sim)
+target_compile_options(inpout32_sim_no_check PRIVATE ${RFPROG_WARNINGS})
+target_link_options(inpout32_sim_no_check PRIVATE ${RFPROG_STATIC_LINK} -Wl,--kill-at -s)
+
 # GoogleTest, cross-built from the sources of the system package.
 set(RFPROG_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

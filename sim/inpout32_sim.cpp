@@ -246,17 +246,30 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 
 // The first access, the start-up's idle write, comes before the window exists; the
 // board opens its files then.
+// A number outside 0..0xFFFF is no I/O port: it reaches nothing and is not traced, so a
+// caller that garbles its addresses leaves a gap in the trace rather than a look-alike.
+namespace {
+bool isIoPort(int port) {
+    return port >= 0 && port <= 0xFFFF;
+}
+} // namespace
+
 extern "C" __declspec(dllexport) void __stdcall Out32(int port, int value) {
     reportWindow();
+    if (!isIoPort(port)) {
+        return;
+    }
     Port.host.out(static_cast<std::uint16_t>(port), static_cast<std::uint8_t>(value));
     reportLostFile();
 }
 
 extern "C" __declspec(dllexport) int __stdcall Inp32(int port) {
-    return Port.host.in(static_cast<std::uint16_t>(port));
+    return isIoPort(port) ? Port.host.in(static_cast<std::uint16_t>(port)) : 0xFF;
 }
 
 // The library's driver check: 0 with the "nodriver" fault.
+#ifndef RFPROG_SIM_NO_DRIVER_CHECK
 extern "C" __declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen() {
     return Port.host.board.faults.noDriver ? FALSE : TRUE;
 }
+#endif

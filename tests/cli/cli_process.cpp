@@ -8,6 +8,7 @@
 #include <pty.h>
 #include <string_view>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -33,8 +34,9 @@ std::string text(const std::filesystem::path& path) {
 } // namespace
 
 CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environment& environment,
-                       const std::filesystem::path& folder, bool terminal)
+                       const std::filesystem::path& folder, Streams streams)
     : out_(folder / "stdout.txt"), err_(folder / "stderr.txt") {
+    const bool terminal = streams == Streams::Terminal || streams == Streams::StoppedTerminal;
     std::vector<std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         // A variable the test sets replaces the inherited one (getenv takes the first).
@@ -65,10 +67,23 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
         if (openpty(&terminal_, &terminalSide, nullptr, nullptr, nullptr) != 0) {
             throw std::runtime_error("openpty failed");
         }
+        if (streams == Streams::StoppedTerminal) {
+            terminalSide_ = terminalSide;
+            holdOutput(true); // before the program starts, so that nothing races
+        }
     } else if (pipe(pipeEnds) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    const int outFile = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int outFile = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int outPipe[2] = {-1, -1};
+    if (streams == Streams::ClosedOutput) {
+        if (pipe(outPipe) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        ::close(outPipe[0]);
+        ::close(outFile);
+        outFile = outPipe[1];
+    }
     const int errFile = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_ = fork();
     if (pid_ == 0) {
@@ -78,13 +93,16 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
         if (chdir(folder.c_str()) != 0) { // relative names are the test's files
             _exit(127);
         }
+        ::signal(SIGPIPE, SIG_DFL); // as from a shell, whatever the test runner set
         execve(RFPROG_CLI_PATH, argv.data(), envp.data());
         _exit(127);
     }
     ::close(outFile);
     ::close(errFile);
     if (terminal) {
-        ::close(terminalSide);
+        if (terminalSide_ < 0) {
+            ::close(terminalSide);
+        }
         input_ = terminal_;
     } else {
         ::close(pipeEnds[0]);
@@ -98,6 +116,9 @@ CliProcess::~CliProcess() {
         waitpid(pid_, nullptr, 0);
     }
     closeInput();
+    if (terminalSide_ >= 0) {
+        ::close(terminalSide_);
+    }
 }
 
 void CliProcess::input(const std::string& text) {
@@ -115,6 +136,10 @@ void CliProcess::closeInput() {
 
 void CliProcess::signal(int number) {
     kill(pid_, number);
+}
+
+void CliProcess::holdOutput(bool held) {
+    tcflow(terminalSide_, held ? TCOOFF : TCOON);
 }
 
 std::string CliProcess::errorSoFar() {
@@ -150,6 +175,10 @@ CliResult CliProcess::wait(std::chrono::seconds timeout) {
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.out = text(out_);
     result.err = errorSoFar();
+    if (terminalSide_ >= 0) {
+        ::close(terminalSide_);
+        terminalSide_ = -1;
+    }
     if (terminal_ >= 0) {
         ::close(terminal_);
         terminal_ = -1;

@@ -20,13 +20,20 @@ struct CliResult {
 
 using Environment = std::map<std::string, std::string>;
 
+// Where the program's standard streams go besides files in the test's folder.
+enum class Streams {
+    Files,           // standard input on a pipe
+    Terminal,        // standard input and error on a terminal
+    StoppedTerminal, // the same, its output held (as by Ctrl-S) until holdOutput(false)
+    ClosedOutput,    // standard output a pipe nobody reads: writes to it fail
+};
+
 class CliProcess {
   public:
-    // Starts the program in folder with standard input on a pipe (or on a terminal when
-    // terminal is set, which then also receives standard error); output goes into files
-    // in folder.
+    // Starts the program in folder with standard input on a pipe (or as streams says); output goes
+    // into files in folder.
     CliProcess(const std::vector<std::string>& arguments, const Environment& environment,
-               const std::filesystem::path& folder, bool terminal = false);
+               const std::filesystem::path& folder, Streams streams = Streams::Files);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -34,6 +41,9 @@ class CliProcess {
     void input(const std::string& text);
     void closeInput();
     void signal(int number);
+    // Holds or releases the terminal's output (StoppedTerminal): the program's writes to
+    // it wait meanwhile.
+    void holdOutput(bool held);
     // Standard error so far (the terminal's output when there is one).
     std::string errorSoFar();
     // Waits for the end; a process still running after the timeout is killed.
@@ -43,6 +53,7 @@ class CliProcess {
     int pid_ = -1;
     int input_ = -1;
     int terminal_ = -1;
+    int terminalSide_ = -1; // kept for StoppedTerminal
     std::string terminalText_;
     std::filesystem::path out_;
     std::filesystem::path err_;

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace rfprog::test {
 
 namespace fs = std::filesystem;

@@ -222,6 +222,7 @@ TEST_F(OperationsTest, VerifyListsTheFirstSixteenDifferencesAndCountsAll) {
 }
 
 TEST_F(OperationsTest, BlankOnAnErasedRomHasTheDialogsBlankCheckTraffic) {
+    writeFile(trace, std::vector<std::uint8_t>(200000, 'x')); // replaced, not appended to
     const CliResult result = run({"blank", "--trace", trace.string()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "blank: 2048 bytes at ROM 0x000 read FF\n");
@@ -263,6 +264,14 @@ TEST_F(OperationsTest, TimerReportsTheAnswerWithTheCoresTraffic) {
     EXPECT_EQ(silent.out, "timer: the board's timer did not answer\n");
     EXPECT_EQ(lastLine(traceFile()), "W 37A 00");
     EXPECT_EQ(lineCount(traceFile(), "R 379 "), std::size_t(RomDevice::PulseTimerReads));
+
+    // With --hold too: the voltage goes off straight after the last read, not at the end.
+    const std::string unheld = traceFile();
+    const CliResult held =
+        run({"timer", "-y", "--hold", "--trace", trace.string()}, {{"RFPROG_SIM_TIMER", "never"}});
+    EXPECT_EQ(held.status, 1);
+    EXPECT_EQ(held.out, silent.out);
+    EXPECT_EQ(traceFile(), unheld);
 }
 
 TEST_F(OperationsTest, TimerHoldKeepsTheVoltageOnUntilEnter) {

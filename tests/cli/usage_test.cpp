@@ -96,7 +96,7 @@ TEST_F(UsageTest, StandardFormsOfTheCommandLineAreTaken) {
     const auto onTerminal = [&](const std::vector<std::string>& arguments) {
         std::vector<std::string> all = {"--port", "sim:" + rom.string()};
         all.insert(all.end(), arguments.begin(), arguments.end());
-        CliProcess process(all, {}, folder, true);
+        CliProcess process(all, {}, folder, Streams::Terminal);
         return process.wait();
     };
     const CliResult shown = onTerminal({"blank"});
@@ -171,6 +171,39 @@ TEST_F(UsageTest, FilesThatCannotBeUsedExitFourAndLeaveTheRomAlone) {
         EXPECT_EQ(readFile(rom), rom0);
         EXPECT_EQ(readFile(shortFile).size(), 0x100u);
     }
+    // A trace that fills the device fails the run that would have succeeded.
+    writeFile(rom, erased());
+    const CliResult full = run({"blank", "--trace", "/dev/full"});
+    EXPECT_EQ(full.status, 4);
+    EXPECT_EQ(full.err, "rfprog-cli: cannot write the trace file /dev/full\n");
+}
+
+// The simulated board's memory that cannot be kept in its file is never a success, and
+// the message names the file.
+TEST_F(UsageTest, SimulatedBoardFilesThatCannotBeWrittenExitFour) {
+    const fs::path file = folder / "image.bin";
+    writeFile(file, pattern(RomSize, 4));
+    CliProcess process({"--port", "sim:" + rom.string(), "write", file.string()},
+                       {{"RFPROG_SIM_TIMER", "20000"}}, folder);
+    ASSERT_TRUE(eventually([&] {
+        const auto bytes = readFile(rom);
+        return bytes.size() == RomSize && bytes[0] != 0xFF;
+    }));
+    // At once a folder in its place, from then on, while the bytes are programmed.
+    fs::create_directory(folder / "folder");
+    fs::create_directory_symlink(folder / "folder", folder / "link");
+    fs::rename(folder / "link", rom);
+    const CliResult result = process.wait();
+    EXPECT_EQ(result.status, 4);
+    EXPECT_EQ(result.err,
+              "rfprog-cli: cannot keep the simulated board's memory in " + rom.string() + "\n");
+
+    const fs::path emulator = folder / "missing" / "emulator.bin";
+    fs::remove(rom);
+    const CliResult unplugged = run({"blank"}, {{"RFPROG_SIM_EMULATOR", emulator.string()}});
+    EXPECT_EQ(unplugged.status, 4);
+    EXPECT_EQ(unplugged.err, "rfprog-cli: cannot keep the simulated board's memory in " +
+                                 emulator.string() + "\n");
 }
 
 // The hardware backends on Linux answer with one sentence and exit status 3, whatever

@@ -5,6 +5,8 @@
 #                      and a mismatch; then a base address above 0x8000, and the
 #                      standard forms of the command line
 #   missing_library    the exe alone in a folder: exit status 3 and one sentence
+#   driver_check       the library's driver not open: exit status 3 and its sentence; a
+#                      library without the check (-DNO_CHECK_LIBRARY=<dll>) is used as is
 string(REPLACE "|" ";" runner "${RUNNER}")
 get_filename_component(bin "${CLI}" DIRECTORY)
 file(REMOVE_RECURSE "${WORK}")
@@ -42,16 +44,22 @@ if(CASE STREQUAL "read_write_verify")
     file(WRITE "${WORK}/other.bin" "Another text entirely")
     run_cli(1 "differing bytes: " --port lpt1 verify other.bin --length 21)
 
-    # A card above 0x8000: the library gets the full address, and the program's own
-    # trace says the same as the library's.
+    # A card above 0x8000: the library gets the full addresses of all three registers, and
+    # the program's own trace, replaced rather than appended to, says the same. Nothing
+    # answers there, so the verification fails.
     set(ENV{RFPROG_SIM_TRACE} "${WORK}/library-trace.txt")
-    run_cli(0 "blank: " --port 0xD010 --trace "${WORK}/own-trace.txt" blank --length 1)
+    string(REPEAT "left over\n" 2000 old)
+    file(WRITE "${WORK}/own-trace.txt" "${old}")
+    run_cli(1 "write: the ROM does not match the file after programming"
+        --port 0xD010 --trace "${WORK}/own-trace.txt" write image.bin --length 2)
     unset(ENV{RFPROG_SIM_TRACE})
     file(READ "${WORK}/library-trace.txt" library)
     file(READ "${WORK}/own-trace.txt" own)
     string(REPLACE "\r" "" own "${own}")
     string(FIND "${library}" "W D012 AA\nR D010 " at)
-    if(at EQUAL -1 OR NOT library STREQUAL own)
+    string(FIND "${library}" "W D010 72\nW D012 04\n" data)
+    string(FIND "${library}" "\nR D011 " status)
+    if(at EQUAL -1 OR data EQUAL -1 OR status EQUAL -1 OR NOT library STREQUAL own)
         message(SEND_ERROR "the traces of --port 0xD010 differ or lack D012/D010:\n"
                            "library:\n${library}\nprogram:\n${own}")
     endif()
@@ -76,6 +84,18 @@ elseif(CASE STREQUAL "missing_library")
     set(exe "${WORK}/${name}")
     run_cli(3 "rfprog-cli: port lpt1: the port library inpout" --port lpt1 blank)
     run_cli(3 ".dll was not found: put it beside rfprog-cli.exe" --port lpt1 blank)
+elseif(CASE STREQUAL "driver_check")
+    set(ENV{RFPROG_SIM_ROM} "${WORK}/rom.bin")
+    set(ENV{RFPROG_SIM_FAULTS} "nodriver")
+    set(ENV{LANG} "C.UTF-8")
+    set(exe "${CLI}")
+    run_cli(3 "did not open: run rfprog-cli once as administrator" --port lpt1 blank)
+    # A library without the check is taken to have its driver open.
+    unset(ENV{RFPROG_SIM_FAULTS})
+    file(COPY "${CLI}" "${NO_CHECK_LIBRARY}" DESTINATION "${WORK}")
+    get_filename_component(name "${CLI}" NAME)
+    set(exe "${WORK}/${name}")
+    run_cli(0 "blank: 2048 bytes at ROM 0x000 read FF" --port lpt1 blank)
 else()
     message(FATAL_ERROR "unknown case ${CASE}")
 endif()

@@ -201,6 +201,13 @@ TEST_F(RawIoPortTest, OnlyUsableAddressesAreOpened) {
         EXPECT_EQ(port.open(Base, ecr), PortOpenError::Failed) << hex(ecr);
     }
     EXPECT_TRUE(takeLog().empty());
+    // Right after the registers or right before them, as some cards have it.
+    for (const std::uint16_t ecr : {std::uint16_t{Base + 3}, std::uint16_t{Base - 1}}) {
+        machine.ecr = ecr;
+        machine.registers[ecr] = EcrAtStart;
+        EXPECT_EQ(port.open(Base, ecr), PortOpenError::None) << hex(ecr);
+        port.close();
+    }
 }
 
 TEST_F(RawIoPortTest, AClosedPortTouchesNoPort) {
