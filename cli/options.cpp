@@ -24,6 +24,7 @@ struct Typed {
     std::string_view length;
     std::string_view ecr;
     std::string_view reads;
+    bool readsGiven = false; // an empty value is refused, not taken for the default
     bool blockGiven = false;
 };
 
@@ -133,6 +134,7 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
         break;
     case OptionId::Reads:
         typed.reads = value;
+        typed.readsGiven = true;
         break;
     case OptionId::Force:
         options.force = true;
@@ -280,14 +282,14 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
     if (!typed.fileOffset.empty() && options.operation == Operation::Blank) {
         return fail(error, Text::OptionNotForOperation, "--file-offset", name);
     }
-    if (!typed.reads.empty() && options.operation == Operation::Timer) {
+    if (typed.readsGiven && options.operation == Operation::Timer) {
         return fail(error, Text::OptionNotForOperation, "--reads", name);
     }
     return true;
 }
 
 bool parseReads(const Typed& typed, Options& options, UsageError& error) {
-    if (typed.reads.empty()) {
+    if (!typed.readsGiven) {
         options.reads = options.operation == Operation::Read ? DefaultReadPasses : 1;
         return true;
     }
