@@ -2,6 +2,7 @@
 
 #include "cli/platform.h"
 #include "cli/report.h"
+#include "device/read_passes.h"
 #include "image/image_file.h"
 
 #include <algorithm>
@@ -10,12 +11,28 @@ namespace rfprog::cli {
 
 namespace {
 
-// Reads the block into romBlock; false when interrupted.
-bool readBlock(OperationContext& context, Text progressText) {
+// The passes of a block read, side by side, as static as the image buffers.
+std::array<std::array<std::uint8_t, RomSize>, MaxReadPasses> passBuffers;
+
+// Reads the block options.reads times, each pass the core's block read, and leaves in
+// romBlock each bit as most passes read it; false when interrupted.
+bool readPasses(OperationContext& context, Text progressText, PassAgreement& agreement) {
+    const std::uint32_t passes = context.options.reads;
+    const std::uint32_t romOffset = context.options.block.romOffset;
+    std::array<std::span<const std::uint8_t>, MaxReadPasses> read{};
     context.progress.begin(progressText, false);
-    context.device.readRomBlock(context.romBlock, context.options.block.romOffset);
+    for (std::uint32_t pass = 0; pass < passes && !interruptRequested(); ++pass) {
+        context.progress.pass(pass, passes);
+        const auto buffer = std::span(passBuffers[pass]).first(context.romBlock.size());
+        context.device.readRomBlock(buffer, romOffset);
+        read[pass] = buffer;
+    }
     context.progress.end();
-    return !interruptRequested();
+    if (interruptRequested()) {
+        return false;
+    }
+    agreement = comparePasses(std::span(read).first(passes), romOffset, context.romBlock);
+    return true;
 }
 
 // A question that needs the operator's hands; false when the operator stopped.
@@ -39,7 +56,7 @@ Number romAddress(const OperationContext& context) {
     return Number::hex(context.options.block.romOffset, 3);
 }
 
-// Reads the whole block and compares it with expected; false when interrupted.
+// Reads the whole block once and compares it with expected; false when interrupted.
 bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> expected,
                     Text progressText, Compare kind, WholeBlockComparison& comparison) {
     context.progress.begin(progressText, false);
@@ -49,36 +66,62 @@ bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> exp
     return !interruptRequested();
 }
 
-// Reads the block back and reports it against expected: done, or mismatch and the report.
+// Reads the block back and reports it against expected: done, or mismatch and the report;
+// when the passes disagree, the unstable bytes under the operation's name instead.
 ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> expected,
-                       Text progressText, Text done, Text mismatch, Text lineText) {
-    WholeBlockComparison comparison;
-    if (!compareWithRom(context, expected, progressText, Compare::AnyDifference, comparison)) {
+                       Text progressText, Text done, Text mismatch, Text lineText, Text operation) {
+    PassAgreement agreement;
+    if (!readPasses(context, progressText, agreement)) {
         return ExitStatus::Interrupted;
     }
+    const auto total = static_cast<std::uint32_t>(expected.size());
+    if (agreement.unstable > 0) {
+        printUnstable(context.console, agreement, context.options.reads, total, operation);
+        return ExitStatus::Negative;
+    }
+    const WholeBlockComparison comparison = compareWholeBlock(
+        expected, context.romBlock, context.options.block.romOffset, Compare::AnyDifference);
     if (comparison.count == 0) {
         context.console.result(done, {blockLength(context).view(), romAddress(context).view()});
         return ExitStatus::Success;
     }
     context.console.result(mismatch);
-    printComparison(context.console, comparison, static_cast<std::uint32_t>(expected.size()),
-                    lineText, Compare::AnyDifference);
+    printComparison(context.console, comparison, total, lineText, Compare::AnyDifference);
     return ExitStatus::Negative;
 }
 
+// Passes that disagree write nothing, unless an odd number of three or more gives each
+// bit a majority: for a failing chip that is the best reading there is.
 ExitStatus readOperation(OperationContext& context) {
-    if (!readBlock(context, Text::ProgressRead)) {
+    PassAgreement agreement;
+    if (!readPasses(context, Text::ProgressRead, agreement)) {
         return ExitStatus::Interrupted;
     }
     const Options& options = context.options;
+    const bool unstable = agreement.unstable > 0;
+    if (unstable) {
+        printUnstable(context.console, agreement, options.reads,
+                      static_cast<std::uint32_t>(context.romBlock.size()), Text::ProgressRead);
+        if (options.reads % 2 == 0) {
+            context.console.result(Text::ReadNotWritten);
+            return ExitStatus::Negative;
+        }
+    }
     if (writeImageBlock(context.fileName, context.romBlock, options.block.fileOffset) !=
         ImageTransferred) {
         context.console.error(Text::FileCannotWrite, {options.file});
         return ExitStatus::File;
     }
-    context.console.result(Text::ReadDone,
-                           {blockLength(context).view(), romAddress(context).view(), options.file,
-                            Number::hex(options.block.fileOffset, 1).view()});
+    const Number fileOffset = Number::hex(options.block.fileOffset, 1);
+    if (unstable) {
+        context.console.result(Text::ReadMajorityDone,
+                               {blockLength(context).view(), romAddress(context).view(),
+                                options.file, fileOffset.view(),
+                                Number::decimal(options.reads).view()});
+        return ExitStatus::Negative;
+    }
+    context.console.result(Text::ReadDone, {blockLength(context).view(), romAddress(context).view(),
+                                            options.file, fileOffset.view()});
     return ExitStatus::Success;
 }
 
@@ -105,7 +148,7 @@ ExitStatus writeRomOperation(OperationContext& context) {
         return ExitStatus::Interrupted;
     }
     return verifyBlock(context, file, Text::ProgressVerify, Text::WriteDone, Text::WriteMismatch,
-                       Text::DifferenceLine);
+                       Text::DifferenceLine, Text::ProgressWrite);
 }
 
 // The emulator is memory: anything can be loaded over anything, so there is no pre-check.
@@ -120,13 +163,13 @@ ExitStatus writeEmulatorOperation(OperationContext& context) {
         return ExitStatus::Interrupted;
     }
     return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::EmulatorDone,
-                       Text::EmulatorMismatch, Text::DifferenceLine);
+                       Text::EmulatorMismatch, Text::DifferenceLine, Text::ProgressWrite);
 }
 
 ExitStatus blankOperation(OperationContext& context) {
     std::fill(context.fileBlock.begin(), context.fileBlock.end(), ErasedByte);
     return verifyBlock(context, context.fileBlock, Text::ProgressBlank, Text::BlankDone,
-                       Text::NotBlank, Text::NotBlankLine);
+                       Text::NotBlank, Text::NotBlankLine, Text::ProgressBlank);
 }
 
 ExitStatus timerOperation(OperationContext& context) {
@@ -170,7 +213,7 @@ ExitStatus runOperation(OperationContext& context) {
                                         : writeRomOperation(context);
     case Operation::Verify:
         return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::VerifyMatch,
-                           Text::VerifyMismatch, Text::DifferenceLine);
+                           Text::VerifyMismatch, Text::DifferenceLine, Text::ProgressVerify);
     case Operation::Blank:
         return blankOperation(context);
     case Operation::Timer:

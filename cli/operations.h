@@ -1,8 +1,9 @@
 // The five operations on an open port, each the core's port traffic for its block: read,
-// write (a block read as pre-check, programming or emulator loading, a block read as
-// verification), verify, blank (a block read each) and timer. Verification reads the whole
-// block rather than stopping at the first difference, so that the report can list the
-// differences; for a block that matches, the traffic is the same as the dialog's.
+// write (a block read as pre-check, programming or emulator loading, the block read back
+// as verification), verify, blank and timer. The reads but the pre-check are made
+// --reads times (read: twice by default), and the passes compared. Verification reads the
+// whole block rather than stopping at the first difference, so that the report can list
+// the differences; for a block that matches, read once, the traffic is the dialog's.
 #pragma once
 
 #include "cli/exit_status.h"

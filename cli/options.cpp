@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/output.h"
+#include "device/read_passes.h"
 
 #include <getopt.h>
 
@@ -13,6 +14,8 @@ namespace {
 
 constexpr std::uint32_t MaxEcr = 0xFFFF;
 constexpr std::uint32_t MinEcr = 0x100;
+// read reads twice by default, so that an unstable bit shows; the others once.
+constexpr std::uint32_t DefaultReadPasses = 2;
 
 // What the parser keeps besides Options: the texts as typed, for checks and messages.
 struct Typed {
@@ -20,6 +23,8 @@ struct Typed {
     std::string_view fileOffset;
     std::string_view length;
     std::string_view ecr;
+    std::string_view reads;
+    bool readsGiven = false; // an empty value is refused, not taken for the default
     bool blockGiven = false;
 };
 
@@ -126,6 +131,10 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
         break;
     case OptionId::Trace:
         options.trace = value;
+        break;
+    case OptionId::Reads:
+        typed.reads = value;
+        typed.readsGiven = true;
         break;
     case OptionId::Force:
         options.force = true;
@@ -273,6 +282,25 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
     if (!typed.fileOffset.empty() && options.operation == Operation::Blank) {
         return fail(error, Text::OptionNotForOperation, "--file-offset", name);
     }
+    if (typed.readsGiven && options.operation == Operation::Timer) {
+        return fail(error, Text::OptionNotForOperation, "--reads", name);
+    }
+    return true;
+}
+
+bool parseReads(const Typed& typed, Options& options, UsageError& error) {
+    if (!typed.readsGiven) {
+        options.reads = options.operation == Operation::Read ? DefaultReadPasses : 1;
+        return true;
+    }
+    const auto reads = parseNumber(typed.reads);
+    if (!reads) {
+        return fail(error, Text::BadNumber, "--reads", typed.reads);
+    }
+    if (*reads < 1 || *reads > MaxReadPasses) {
+        return fail(error, Text::BadReads, typed.reads);
+    }
+    options.reads = *reads;
     return true;
 }
 
@@ -323,7 +351,7 @@ bool parseOptions(std::span<char* const> arguments, std::string_view defaultPort
         return fail(error, Text::MissingFile, options.operationName);
     }
     return checkApplicable(typed, options, error) && parseBlock(typed, options, error) &&
-           parsePort(typed, options, error);
+           parseReads(typed, options, error) && parsePort(typed, options, error);
 }
 
 } // namespace rfprog::cli

@@ -3,8 +3,8 @@
 
 #include "cli/port_choice.h"
 #include "cli/texts.h"
-#include "ui/block_rules.h"
 #include "cli/usage.h"
+#include "ui/block_rules.h"
 
 #include <array>
 #include <cstdint>
@@ -21,6 +21,7 @@ struct Options {
     std::string_view port;
     PortChoice portChoice;
     std::string_view trace;
+    std::uint32_t reads = 1; // passes of each block read but the write's pre-check
     bool force = false;
     bool emulator = false;
     bool hold = false;

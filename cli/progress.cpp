@@ -26,6 +26,8 @@ void addTime(Line& line, std::uint32_t ms) {
 void Progress::begin(Text operation, bool estimate) {
     operation_ = operation;
     estimate_ = estimate;
+    passIndex_ = 0;
+    passCount_ = 1;
     start_ = monotonicMilliseconds();
     lastDraw_ = start_;
     lastPercent_ = 0;
@@ -33,6 +35,11 @@ void Progress::begin(Text operation, bool estimate) {
     if (shown_) {
         draw(0, 1, 0);
     }
+}
+
+void Progress::pass(std::uint32_t index, std::uint32_t count) {
+    passIndex_ = index;
+    passCount_ = count;
 }
 
 void Progress::end() {
@@ -44,13 +51,15 @@ void Progress::end() {
     drawnWidth_ = 0;
 }
 
-bool Progress::byteDone(std::uint32_t bytesDone, std::uint32_t bytesTotal) {
+bool Progress::byteDone(std::uint32_t passBytesDone, std::uint32_t passBytes) {
     if (interruptRequested()) {
         return false;
     }
-    if (!shown_ || bytesTotal == 0) {
+    if (!shown_ || passBytes == 0) {
         return true;
     }
+    const std::uint32_t bytesDone = passIndex_ * passBytes + passBytesDone;
+    const std::uint32_t bytesTotal = passCount_ * passBytes;
     const std::uint32_t now = monotonicMilliseconds();
     const std::uint32_t percent = bytesDone * 100 / bytesTotal;
     if (percent != lastPercent_ || now - lastDraw_ >= RedrawMs || bytesDone == bytesTotal) {

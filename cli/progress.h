@@ -16,6 +16,9 @@ class Progress final : public ByteObserver {
     Progress(const Console& console, bool shown) : console_(console), shown_(shown) {}
 
     void begin(Text operation, bool estimate);
+    // For an operation made of count passes over one block, before pass index (from 0):
+    // the display counts the bytes of every pass.
+    void pass(std::uint32_t index, std::uint32_t count);
     void end(); // clears the progress line
     bool byteDone(std::uint32_t bytesDone, std::uint32_t bytesTotal) override;
 
@@ -26,6 +29,8 @@ class Progress final : public ByteObserver {
     bool shown_;
     Text operation_ = Text::ProgressRead;
     bool estimate_ = false;
+    std::uint32_t passIndex_ = 0;
+    std::uint32_t passCount_ = 1;
     std::uint32_t start_ = 0;
     std::uint32_t lastDraw_ = 0;
     std::uint32_t lastPercent_ = 0;

@@ -39,6 +39,37 @@ void printComparison(const Console& console, const WholeBlockComparison& compari
             console.result(Text::BitAlwaysHigh, {name.view()});
         }
     }
+    for (int line = 0; line < AddressLines; ++line) {
+        if ((comparison.aliasedAddressLines >> line) & 1) {
+            const Number name = Number::decimal(static_cast<std::uint32_t>(line));
+            console.result(Text::AddressLineAliased, {name.view()});
+        }
+    }
+}
+
+void printUnstable(const Console& console, const PassAgreement& agreement, std::size_t passes,
+                   std::uint32_t total, Text operation) {
+    console.result(Text::UnstablePasses, {console.text(operation)});
+    const std::size_t listed =
+        agreement.unstable < ListedDifferences ? agreement.unstable : ListedDifferences;
+    for (std::size_t i = 0; i < listed; ++i) {
+        const UnstableByte& unstable = agreement.first[i];
+        Line values;
+        for (std::size_t pass = 0; pass < passes; ++pass) {
+            values.add(pass == 0 ? "" : " ").add(Number::byte(unstable.values[pass]).view());
+        }
+        Line bits;
+        for (int bit = 0; bit < DataBits; ++bit) {
+            if ((unstable.changed >> bit) & 1) {
+                bits.add(bits.size() == 0 ? "" : ", ")
+                    .add(Number::decimal(static_cast<std::uint32_t>(bit)).view());
+            }
+        }
+        console.result(Text::UnstableLine,
+                       {Number::hex(unstable.address, 3).view(), values.view(), bits.view()});
+    }
+    console.result(Text::UnstableCount,
+                   {Number::decimal(agreement.unstable).view(), Number::decimal(total).view()});
 }
 
 } // namespace rfprog::cli

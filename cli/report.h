@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/output.h"
+#include "device/read_passes.h"
 #include "device/whole_block_comparison.h"
 
 #include <cstdint>
@@ -12,8 +13,14 @@ namespace rfprog::cli {
 
 // The report lines on standard output: the first differences (lineText, with the address,
 // the expected and the actual byte), the count, for verifications the bit summary, and
-// the data bits that were wrong the same way at every difference.
+// the data and address lines that the block read names.
 void printComparison(const Console& console, const WholeBlockComparison& comparison,
                      std::uint32_t total, Text lineText, Compare kind);
+
+// Passes of one block read that disagree: the operation's line (operation is its name as
+// the results begin), the first unstable bytes with the values of each pass and the bits
+// that changed, and their count.
+void printUnstable(const Console& console, const PassAgreement& agreement, std::size_t passes,
+                   std::uint32_t total, Text operation);
 
 } // namespace rfprog::cli

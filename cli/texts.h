@@ -28,6 +28,7 @@ enum class Text {
     UnusableBase,
     BadEcr,
     EcrNotForPort,
+    BadReads,
     BadSimSetting,
     NeedTerminal,
     HelpHint,
@@ -51,6 +52,8 @@ enum class Text {
     PortFailed,
     // Results.
     ReadDone,
+    ReadMajorityDone,
+    ReadNotWritten,
     WriteDone,
     EmulatorDone,
     WriteMismatch,
@@ -71,6 +74,10 @@ enum class Text {
     BitSummary,
     BitAlwaysLow,
     BitAlwaysHigh,
+    AddressLineAliased,
+    UnstablePasses,
+    UnstableLine,
+    UnstableCount,
     // Questions and the voltage hold.
     AskEmulatorWrite,
     AskEmulatorRead,
@@ -125,6 +132,8 @@ inline constexpr TextEntry TextTable[] = {
      "--ecr {1}: нужен адрес от 0x100 до 0xFFFF"},
     {Text::EcrNotForPort, "--ecr applies only to a port given as lpt1..lpt3 or a base address",
      "--ecr относится только к порту, заданному как lpt1..lpt3 или базовым адресом"},
+    {Text::BadReads, "--reads {1}: the number of passes is 1 to 16",
+     "--reads {1}: число чтений — от 1 до 16"},
     {Text::BadSimSetting, "{1}={2}: the simulated board does not understand this value",
      "{1}={2}: модель программатора не понимает это значение"},
     {Text::NeedTerminal,
@@ -185,6 +194,16 @@ inline constexpr TextEntry TextTable[] = {
 
     {Text::ReadDone, "read: {1} bytes from ROM {2} written into {3} at offset {4}",
      "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} со смещения {4}"},
+    {Text::ReadMajorityDone,
+     "read: {1} bytes from ROM {2} written into {3} at offset {4}, each bit as most of the {5} "
+     "passes read it",
+     "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} со смещения {4}, каждый бит — как "
+     "его прочитало большинство из {5} чтений"},
+    {Text::ReadNotWritten,
+     "read: nothing written: the passes disagree, and an even number of passes has no "
+     "majority (an odd --reads of 3 or more writes it)",
+     "чтение: ничего не записано: чтения не совпали, а при чётном числе чтений нет "
+     "большинства (нечётное --reads от 3 записывает его)"},
     {Text::WriteDone, "write: {1} bytes at ROM {2} programmed and verified",
      "запись: {1} байт с адреса ПЗУ {2} записаны и проверены"},
     {Text::EmulatorDone, "write: {1} bytes at ROM {2} loaded into the emulator and verified",
@@ -222,6 +241,17 @@ inline constexpr TextEntry TextTable[] = {
      "бит данных {1} всегда читается как 0: залипшая линия или нет контакта?"},
     {Text::BitAlwaysHigh, "data bit {1} always reads 1: stuck line or short circuit?",
      "бит данных {1} всегда читается как 1: залипшая линия или замыкание?"},
+    {Text::AddressLineAliased,
+     "address line A{1}: the ROM reads the same at addresses that differ only in A{1}: stuck "
+     "or open line?",
+     "адресная линия A{1}: ПЗУ читается одинаково по адресам, которые различаются только в "
+     "A{1}: залипшая линия или обрыв?"},
+    {Text::UnstablePasses,
+     "{1}: the passes disagree: some bits read differently from one pass to the next",
+     "{1}: чтения не совпали: некоторые биты читаются по-разному от чтения к чтению"},
+    {Text::UnstableLine, "{1}: read {2}; bits that changed: {3}",
+     "{1}: прочитано {2}; менялись биты: {3}"},
+    {Text::UnstableCount, "unstable bytes: {1} of {2}", "неустойчивых байтов: {1} из {2}"},
 
     {Text::AskEmulatorWrite, "Switch the emulator to WRITE, then press Enter (Ctrl-C stops).",
      "Переключите эмулятор на запись и нажмите Enter (Ctrl-C — отмена)."},
@@ -272,6 +302,9 @@ Port:
   --trace FILE  write every port access into FILE, one line each ("W 37A 00")
 
 Other options:
+  --reads N     read, verify, blank and the verification of write: read the
+                block N times, 1 to 16 (default: 2 for read, 1 for the others),
+                and report the bits that do not read the same every time
   --force       write: skip the check for bits that would have to go from 0 to 1
   --emulator    write: load the ROM emulator instead of the ROM
   --hold        timer: then keep the programming voltage on until Enter
@@ -283,7 +316,7 @@ Other options:
 Exit status:
   0    success
   1    the device answered but the result is negative: mismatch, not blank,
-       not programmable, timer silent
+       not programmable, unstable reads, timer silent
   2    usage error
   3    the port cannot be opened or used
   4    a file cannot be read or written
@@ -317,6 +350,9 @@ Exit status:
   --trace ФАЙЛ  записывать каждое обращение к порту в ФАЙЛ, по строке ("W 37A 00")
 
 Прочие параметры:
+  --reads N     read, verify, blank и проверка после write: прочитать блок
+                N раз, от 1 до 16 (по умолчанию 2 для read, 1 для остальных),
+                и сообщить о битах, которые читаются не всякий раз одинаково
   --force       write: не проверять биты, которые пришлось бы перевести из 0 в 1
   --emulator    write: загрузить эмулятор ПЗУ вместо ПЗУ
   --hold        timer: затем держать напряжение программирования до Enter
@@ -328,7 +364,7 @@ Exit status:
 Код завершения:
   0    успех
   1    устройство ответило, но результат отрицательный: несовпадение, ПЗУ не
-       стёрто, запись невозможна, таймер молчит
+       стёрто, запись невозможна, неустойчивое чтение, таймер молчит
   2    ошибка в параметрах
   3    порт не открывается или не работает
   4    файл не читается или не записывается

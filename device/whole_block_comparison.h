@@ -13,6 +13,13 @@ namespace rfprog {
 
 inline constexpr std::size_t ListedDifferences = 16;
 
+// The board's address lines A0 to A10: the counter's outputs to the socket.
+inline constexpr int AddressLines = 11;
+
+// A data or address line is named only when at least this many bytes (or address pairs)
+// tell against it, so that one or two differing bytes never name a line.
+inline constexpr std::uint32_t LineEvidence = 8;
+
 struct Difference {
     std::uint32_t address;
     std::uint8_t expected;
@@ -22,16 +29,27 @@ struct Difference {
 struct WholeBlockComparison {
     std::uint32_t count = 0; // differing bytes
     std::array<Difference, ListedDifferences> first{};
-    std::uint32_t readAsZero = 0;   // bits that read 0 where 1 was expected
-    std::uint32_t readAsOne = 0;    // bits that read 1 where 0 was expected
-    std::uint8_t alwaysZero = 0xFF; // bits wrong as 0 at every difference
-    std::uint8_t alwaysOne = 0xFF;  // bits wrong as 1 at every difference
+    std::uint32_t readAsZero = 0; // bits that read 0 where 1 was expected
+    std::uint32_t readAsOne = 0;  // bits that read 1 where 0 was expected
+    // Data bits that read 0 (1) at every address of the block, although the expected data
+    // has a 1 (0) there at LineEvidence addresses or more: a stuck or open line.
+    std::uint8_t alwaysZero = 0;
+    std::uint8_t alwaysOne = 0;
+    // Address lines Ak (bit k) across which the block reads the same at every pair of
+    // addresses that differ only in Ak, where the expected data differs in LineEvidence
+    // pairs or more: a stuck or open counter output or socket line.
+    std::uint16_t aliasedAddressLines = 0;
 };
 
 enum class Compare {
     AnyDifference, // verification: the bytes must be equal
     NeedsErasing,  // before programming: the ROM must have a 1 wherever the file has one
 };
+
+// Compares actual, the block read from romOffset, with expected (as long as actual).
+WholeBlockComparison compareWholeBlock(std::span<const std::uint8_t> expected,
+                                       std::span<const std::uint8_t> actual,
+                                       std::uint32_t romOffset, Compare kind);
 
 // Reads every byte of the ROM block at romOffset that expected stands for, with the
 // traffic of readRomBlock, and compares it with expected; the guarantees of the block

@@ -1,0 +1,253 @@
+// What a block read back can tell, and what it cannot: data and address lines named only
+// on evidence, and passes of one read compared, on hand-made read-backs.
+#include "device/read_passes.h"
+#include "device/whole_block_comparison.h"
+#include "tests/support/test_data.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace rfprog::test {
+namespace {
+
+constexpr std::uint32_t Block = RomSize;
+
+Bytes erasedBlock(std::size_t size = Block) {
+    return Bytes(size, ErasedByte);
+}
+
+// The ROM as a board with counter output A<line> stuck shows it: every address reads
+// the byte of the address with that line at the stuck value.
+Bytes aliased(const Bytes& image, std::uint32_t line, bool stuckHigh) {
+    Bytes read(image.size());
+    for (std::uint32_t address = 0; address < image.size(); ++address) {
+        const std::uint32_t seen = stuckHigh ? address | (1U << line) : address & ~(1U << line);
+        read[address] = image[seen];
+    }
+    return read;
+}
+
+TEST(DataLineEvidenceTest, AFewDifferingBytesNameNoLine) {
+    // Blank check of a ROM whose one programmed byte is 03h: bits 2 to 7 are wrong there,
+    // and read 1 everywhere else.
+    Bytes read = erasedBlock();
+    read[0] = 0x03;
+    const WholeBlockComparison blank =
+        compareWholeBlock(erasedBlock(), read, 0, Compare::AnyDifference);
+    EXPECT_EQ(blank.count, 1u);
+    EXPECT_EQ(blank.readAsZero, 6u);
+    EXPECT_EQ(blank.alwaysZero, 0x00);
+    EXPECT_EQ(blank.alwaysOne, 0x00);
+    EXPECT_EQ(blank.aliasedAddressLines, 0u);
+
+    // A verification with the same bit wrong the same way at its two differences.
+    Bytes image = pattern(Block, 3);
+    image[0x100] |= 0x80;
+    image[0x180] |= 0x80;
+    read = image;
+    read[0x100] &= 0x7F;
+    read[0x180] &= 0x7F;
+    const WholeBlockComparison verify = compareWholeBlock(image, read, 0, Compare::AnyDifference);
+    EXPECT_EQ(verify.count, 2u);
+    EXPECT_EQ(verify.alwaysZero | verify.alwaysOne, 0x00);
+}
+
+TEST(DataLineEvidenceTest, ALineStuckOverTheWholeBlockIsNamed) {
+    const Bytes image = pattern(Block, 9);
+    Bytes low = image;
+    Bytes high = image;
+    for (std::size_t i = 0; i < Block; ++i) {
+        low[i] &= 0xEF;  // bit 4 stuck at 0
+        high[i] |= 0x04; // bit 2 stuck at 1
+    }
+    const WholeBlockComparison stuckLow = compareWholeBlock(image, low, 0, Compare::AnyDifference);
+    EXPECT_EQ(stuckLow.alwaysZero, 0x10);
+    EXPECT_EQ(stuckLow.alwaysOne, 0x00);
+    EXPECT_EQ(stuckLow.aliasedAddressLines, 0u);
+    const WholeBlockComparison stuckHigh =
+        compareWholeBlock(image, high, 0, Compare::AnyDifference);
+    EXPECT_EQ(stuckHigh.alwaysZero, 0x00);
+    EXPECT_EQ(stuckHigh.alwaysOne, 0x04);
+
+    // A blank check: the expected data is all 1s, so only reading 0 throughout names.
+    Bytes blank = erasedBlock();
+    for (std::size_t i = 0; i < Block; ++i) {
+        blank[i] = i % 3 == 0 ? 0x7E : 0x7F;
+    }
+    const WholeBlockComparison erased =
+        compareWholeBlock(erasedBlock(), blank, 0, Compare::AnyDifference);
+    EXPECT_EQ(erased.alwaysZero, 0x80);
+    EXPECT_EQ(erased.alwaysOne, 0x00);
+}
+
+TEST(DataLineEvidenceTest, EightAddressesWithTheOtherValueAreTheLeastEvidence) {
+    // Bit 1 reads 0 throughout; the file has it set at seven, then eight addresses.
+    Bytes image(64, 0x00);
+    const Bytes read(64, 0x00);
+    for (std::size_t i = 0; i < 7; ++i) {
+        image[i * 9] = 0x02;
+    }
+    EXPECT_EQ(compareWholeBlock(image, read, 0x40, Compare::AnyDifference).alwaysZero, 0x00);
+    image[63] = 0x02;
+    const WholeBlockComparison eight = compareWholeBlock(image, read, 0x40, Compare::AnyDifference);
+    EXPECT_EQ(eight.count, 8u);
+    EXPECT_EQ(eight.alwaysZero, 0x02);
+    // Bits 0 and 2 to 7 read 0 too, but the file never wants a 1 there.
+    EXPECT_EQ(eight.alwaysOne, 0x00);
+
+    // The same for a 1 throughout, against eight 0s in the file.
+    const Bytes ones(16, 0xFF);
+    Bytes wanted(16, 0xFF);
+    for (std::size_t i = 0; i < 8; ++i) {
+        wanted[i * 2] = 0xDF;
+    }
+    EXPECT_EQ(compareWholeBlock(wanted, ones, 0, Compare::AnyDifference).alwaysOne, 0x20);
+    wanted[14] = 0xFF;
+    EXPECT_EQ(compareWholeBlock(wanted, ones, 0, Compare::AnyDifference).alwaysOne, 0x00);
+}
+
+TEST(DataLineEvidenceTest, BeforeProgrammingAOneReadOverAZeroIsNoFault) {
+    // A ROM reading 7Fh throughout, checked against a varied file: bit 7 is missing at
+    // every address that wants it; bits 0 to 6 read 1, which programming can still clear.
+    const Bytes image = pattern(Block, 1);
+    const Bytes read(Block, 0x7F);
+    const WholeBlockComparison check = compareWholeBlock(image, read, 0, Compare::NeedsErasing);
+    EXPECT_EQ(check.alwaysZero, 0x80);
+    EXPECT_EQ(check.alwaysOne, 0x00);
+    EXPECT_EQ(check.aliasedAddressLines, 0u); // never looked for before programming
+    const WholeBlockComparison verify = compareWholeBlock(image, read, 0, Compare::AnyDifference);
+    EXPECT_EQ(verify.alwaysZero, 0x80);
+    EXPECT_EQ(verify.alwaysOne, 0x7F);
+}
+
+TEST(AddressLineEvidenceTest, EachStuckCounterOutputIsNamedAlone) {
+    const Bytes image = pattern(Block, 6);
+    for (std::uint32_t line = 0; line < AddressLines; ++line) {
+        for (const bool high : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "A" << line << (high ? " stuck 1" : " stuck 0"));
+            const WholeBlockComparison comparison =
+                compareWholeBlock(image, aliased(image, line, high), 0, Compare::AnyDifference);
+            EXPECT_GT(comparison.count, 0u);
+            EXPECT_EQ(comparison.aliasedAddressLines, 1U << line);
+            EXPECT_EQ(comparison.alwaysZero | comparison.alwaysOne, 0x00);
+        }
+    }
+}
+
+TEST(AddressLineEvidenceTest, OnlyPairsInsideTheBlockCountAndEightMustDiffer) {
+    const Bytes image = pattern(Block, 2);
+    const Bytes rom = aliased(image, 2, false);
+    // 0x7F0 to 0x7FF: eight pairs across A2, each with different bytes in the file.
+    const auto block = [&](const Bytes& bytes, std::uint32_t offset, std::size_t length) {
+        return Bytes(bytes.begin() + offset, bytes.begin() + offset + length);
+    };
+    EXPECT_EQ(compareWholeBlock(block(image, 0x7F0, 16), block(rom, 0x7F0, 16), 0x7F0,
+                                Compare::AnyDifference)
+                  .aliasedAddressLines,
+              0x004u);
+    // Eight bytes hold four pairs: not enough to name the line.
+    EXPECT_EQ(compareWholeBlock(block(image, 0x7F0, 8), block(rom, 0x7F0, 8), 0x7F0,
+                                Compare::AnyDifference)
+                  .aliasedAddressLines,
+              0u);
+    // A block that starts at an odd address pairs 0x7F1 with 0x7F5 and so on, and leaves
+    // out the pairs whose other half lies outside it.
+    EXPECT_EQ(compareWholeBlock(block(image, 0x7E3, 16), block(rom, 0x7E3, 16), 0x7E3,
+                                Compare::AnyDifference)
+                  .aliasedAddressLines,
+              0u);
+    // A10 stuck: a block within one half never pairs across it.
+    const Bytes upper = aliased(image, 10, false);
+    EXPECT_EQ(compareWholeBlock(block(image, 0x400, 0x400), block(upper, 0x400, 0x400), 0x400,
+                                Compare::AnyDifference)
+                  .aliasedAddressLines,
+              0u);
+    EXPECT_EQ(compareWholeBlock(image, upper, 0, Compare::AnyDifference).aliasedAddressLines,
+              0x400u);
+}
+
+TEST(AddressLineEvidenceTest, AReadBackThatDependsOnNoAddressNamesNoLine) {
+    // An erased ROM, or no board, verified against a file: every pair is alike.
+    const Bytes image = pattern(Block, 4);
+    const WholeBlockComparison erased =
+        compareWholeBlock(image, erasedBlock(), 0, Compare::AnyDifference);
+    EXPECT_EQ(erased.count, Block - std::count(image.begin(), image.end(), ErasedByte));
+    EXPECT_EQ(erased.aliasedAddressLines, 0u);
+    // One byte programmed in an otherwise erased ROM: that pair differs on every line.
+    Bytes rom = erasedBlock();
+    rom[0x123] = image[0x123];
+    EXPECT_EQ(compareWholeBlock(image, rom, 0, Compare::AnyDifference).aliasedAddressLines, 0u);
+}
+
+using Passes = std::vector<std::span<const std::uint8_t>>;
+
+TEST(ReadPassesTest, PassesThatAgreeGiveTheBlockAsRead) {
+    const Bytes read = pattern(64, 5);
+    Bytes majority(64, 0x00);
+    const Passes passes = {read, read, read};
+    const PassAgreement agreement = comparePasses(passes, 0x100, majority);
+    EXPECT_EQ(agreement.unstable, 0u);
+    EXPECT_EQ(majority, read);
+    const Passes one = {read};
+    EXPECT_EQ(comparePasses(one, 0x100, majority).unstable, 0u);
+}
+
+TEST(ReadPassesTest, AFlakyBitIsListedWithEveryPassAndTheBitsThatChanged) {
+    const Bytes first = pattern(32, 7);
+    Bytes second = first;
+    second[5] ^= 0x08;
+    second[9] ^= 0x81;
+    Bytes majority(32);
+    const Passes two = {first, second};
+    const PassAgreement agreement = comparePasses(two, 0x7E0, majority);
+    ASSERT_EQ(agreement.unstable, 2u);
+    EXPECT_EQ(agreement.first[0].address, 0x7E5u);
+    EXPECT_EQ(agreement.first[0].changed, 0x08);
+    EXPECT_EQ(agreement.first[0].values[0], first[5]);
+    EXPECT_EQ(agreement.first[0].values[1], second[5]);
+    EXPECT_EQ(agreement.first[1].address, 0x7E9u);
+    EXPECT_EQ(agreement.first[1].changed, 0x81);
+}
+
+TEST(ReadPassesTest, AnOddNumberOfPassesGivesEachBitItsMajority) {
+    // Each bit of the byte goes wrong in a different pass; bit 7 in two passes of five.
+    const Bytes truth = {0x5A, 0x00, 0xFF};
+    std::vector<Bytes> reads(5, truth);
+    reads[0][0] ^= 0x01;
+    reads[1][0] ^= 0x02;
+    reads[2][0] ^= 0x80;
+    reads[3][0] ^= 0x80;
+    reads[4][2] ^= 0x10;
+    const Passes passes(reads.begin(), reads.end());
+    Bytes majority(3);
+    const PassAgreement agreement = comparePasses(passes, 0, majority);
+    EXPECT_EQ(agreement.unstable, 2u);
+    EXPECT_EQ(majority, truth);
+    EXPECT_EQ(agreement.first[0].changed, 0x83);
+    EXPECT_EQ(agreement.first[1].address, 2u);
+    EXPECT_EQ(agreement.first[1].values[4], 0xEF);
+
+    // Three of five passes wrong the same way: the majority is the wrong value.
+    reads[4][0] ^= 0x80;
+    const Passes outvoted(reads.begin(), reads.end());
+    comparePasses(outvoted, 0, majority);
+    EXPECT_EQ(majority[0], truth[0] ^ 0x80);
+}
+
+TEST(ReadPassesTest, TheFirstSixteenAreListedAndEveryOneCounted) {
+    const Bytes first(0x100, 0xFF);
+    Bytes second = first;
+    for (std::size_t i = 0; i < 20; ++i) {
+        second[i * 10] = 0xFE;
+    }
+    Bytes majority(0x100);
+    const Passes passes = {first, second};
+    const PassAgreement agreement = comparePasses(passes, 0, majority);
+    EXPECT_EQ(agreement.unstable, 20u);
+    EXPECT_EQ(agreement.first[ListedDifferences - 1].address, 150u);
+}
+
+} // namespace
+} // namespace rfprog::test
