@@ -39,12 +39,18 @@ Number romAddress(const OperationContext& context) {
     return Number::hex(context.options.block.romOffset, 3);
 }
 
+// The bytes of expected that a comparison looks at: those FILE defines.
+std::uint32_t comparedBytes(const OperationContext& context,
+                            std::span<const std::uint8_t> expected) {
+    return static_cast<std::uint32_t>(expected.size()) - context.filePlace.undefined;
+}
+
 // Reads the whole block and compares it with expected; false when interrupted.
 bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> expected,
                     Text progressText, Compare kind, WholeBlockComparison& comparison) {
     context.progress.begin(progressText, false);
-    comparison =
-        readAndCompareWholeBlock(context.device, expected, context.options.block.romOffset, kind);
+    comparison = readAndCompareWholeBlock(context.device, expected, context.options.block.romOffset,
+                                          kind, context.fileDefined);
     context.progress.end();
     return !interruptRequested();
 }
@@ -57,12 +63,19 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
         return ExitStatus::Interrupted;
     }
     if (comparison.count == 0) {
-        context.console.result(done, {blockLength(context).view(), romAddress(context).view()});
+        Line tail;
+        appendPlace(context.options, context.filePlace,
+                    context.options.operation == Operation::Verify
+                        ? Text::ResultUndefinedNotCompared
+                        : Text::ResultUndefinedKept,
+                    context.console, tail);
+        context.console.result(done, {blockLength(context).view(), romAddress(context).view()},
+                               tail.view());
         return ExitStatus::Success;
     }
     context.console.result(mismatch);
-    printComparison(context.console, comparison, static_cast<std::uint32_t>(expected.size()),
-                    lineText, Compare::AnyDifference);
+    printComparison(context.console, comparison, comparedBytes(context, expected), lineText,
+                    Compare::AnyDifference);
     return ExitStatus::Negative;
 }
 
@@ -71,14 +84,15 @@ ExitStatus readOperation(OperationContext& context) {
         return ExitStatus::Interrupted;
     }
     const Options& options = context.options;
-    if (writeImageBlock(context.fileName, context.romBlock, options.block.fileOffset) !=
-        ImageTransferred) {
-        context.console.error(Text::FileCannotWrite, {options.file});
-        return ExitStatus::File;
+    const ExitStatus stored = storeReadBlock(options, context.fileName, context.romBlock,
+                                             context.filePlace, context.console);
+    if (stored != ExitStatus::Success) {
+        return stored;
     }
-    context.console.result(Text::ReadDone,
+    const bool raw = options.format == RecordFormat::Raw;
+    context.console.result(raw ? Text::ReadDone : Text::ReadIntoRecordDone,
                            {blockLength(context).view(), romAddress(context).view(), options.file,
-                            Number::hex(options.block.fileOffset, 1).view()});
+                            Number::hex(context.filePlace.address, raw ? 1 : 4).view()});
     return ExitStatus::Success;
 }
 
@@ -93,7 +107,7 @@ ExitStatus writeRomOperation(OperationContext& context) {
         }
         if (blocked.count > 0) {
             context.console.result(Text::NotProgrammable);
-            printComparison(context.console, blocked, static_cast<std::uint32_t>(file.size()),
+            printComparison(context.console, blocked, comparedBytes(context, file),
                             Text::DifferenceLine, Compare::NeedsErasing);
             return ExitStatus::Negative;
         }
@@ -109,7 +123,18 @@ ExitStatus writeRomOperation(OperationContext& context) {
 }
 
 // The emulator is memory: anything can be loaded over anything, so there is no pre-check.
+// The bytes a record file leaves out are loaded as the emulator holds them, read first.
 ExitStatus writeEmulatorOperation(OperationContext& context) {
+    if (context.filePlace.undefined > 0) {
+        if (!readBlock(context, Text::ProgressRead)) {
+            return ExitStatus::Interrupted;
+        }
+        for (std::size_t i = 0; i < context.fileBlock.size(); ++i) {
+            if (!context.fileDefined[i]) {
+                context.fileBlock[i] = context.romBlock[i];
+            }
+        }
+    }
     if (!ask(context, Text::AskEmulatorWrite)) {
         return ExitStatus::Interrupted;
     }

@@ -16,13 +16,17 @@ int bitCount(std::uint8_t bits) {
 
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
-                                              std::uint32_t romOffset, Compare kind) {
+                                              std::uint32_t romOffset, Compare kind,
+                                              std::span<const bool> defined) {
     std::array<std::uint8_t, RomSize> readBuffer{};
     const std::span<std::uint8_t> actual = std::span(readBuffer).first(expected.size());
     device.readRomBlock(actual, romOffset);
 
     WholeBlockComparison comparison;
     for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (!defined.empty() && !defined[i]) {
+            continue;
+        }
         const std::uint8_t missingOnes = expected[i] & static_cast<std::uint8_t>(~actual[i]);
         const std::uint8_t extraOnes = actual[i] & static_cast<std::uint8_t>(~expected[i]);
         const bool differs =

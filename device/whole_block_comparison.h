@@ -36,9 +36,11 @@ enum class Compare {
 // Reads every byte of the ROM block at romOffset that expected stands for, with the
 // traffic of readRomBlock, and compares it with expected; the guarantees of the block
 // operations apply. When the device's observer stops the read, the result is incomplete
-// and is to be dropped.
+// and is to be dropped. A non-empty defined (as long as expected) names the bytes to
+// compare; the others, which a sparse file leaves out, are read but never differ.
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
-                                              std::uint32_t romOffset, Compare kind);
+                                              std::uint32_t romOffset, Compare kind,
+                                              std::span<const bool> defined = {});
 
 } // namespace rfprog
