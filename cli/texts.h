@@ -314,9 +314,9 @@ inline constexpr TextEntry TextTable[] = {
 Drives the EPROM programmer board for 573RF2/573RF5 (2 KB) on a parallel port.
 
 Operations:
-  read FILE     read the block from the ROM into FILE at the file offset
-                (a raw FILE is created if missing and never truncated; a record
-                file gets the block in place of that range, its other records kept)
+  read FILE     read the block from the ROM into FILE at the file offset (a raw
+                FILE is created if missing and never truncated; a record file
+                gets the block in place of that range, its other records kept)
   write FILE    program the block from FILE into the ROM, then verify it; first
                 refuses, changing nothing, when a bit would have to go from 0 to 1
   verify FILE   compare the block of the ROM with FILE
