@@ -4,6 +4,7 @@
 #include "image/record_file.h"
 #include "ui/block_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
