@@ -2,7 +2,6 @@
 
 #include "cli/platform.h"
 #include "cli/report.h"
-#include "image/image_file.h"
 
 #include <algorithm>
 
