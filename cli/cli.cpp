@@ -15,26 +15,10 @@ int exitCode(ExitStatus status) {
     return static_cast<int>(status);
 }
 
-// write and verify: the block from FILE, before the port is opened.
-ExitStatus loadBlockFromFile(const Options& options, const FileNameChar* name,
-                             std::span<std::uint8_t> block, const Console& console) {
-    switch (loadFileBlock(name, options.block, block)) {
-    case FileBlockLoad::Loaded:
-        return ExitStatus::Success;
-    case FileBlockLoad::CannotOpen:
-        console.error(Text::FileCannotOpen, {options.file});
-        return ExitStatus::File;
-    case FileBlockLoad::TooShort:
-        break;
-    }
-    console.error(Text::FileTooShort, {options.file, Number::decimal(options.block.length).view(),
-                                       Number::hex(options.block.fileOffset, 1).view()});
-    return ExitStatus::File;
-}
-
 // Everything from the open port to its close; the port is set idle on every path.
 ExitStatus runOnPort(const Options& options, const Console& console, const FileNameChar* fileName,
-                     std::span<std::uint8_t> fileBlock, TraceFile& trace) {
+                     std::span<std::uint8_t> fileBlock, std::span<const bool> fileDefined,
+                     const FilePlace& filePlace, TraceFile& trace) {
     PortSession session;
     ExitStatus status = session.open(options.portChoice, options.port, console,
                                      options.trace.empty() ? nullptr : &trace);
@@ -51,7 +35,9 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
                              trace,
                              fileBlock,
                              std::span(romBuffer).first(options.block.length),
-                             fileName};
+                             fileName,
+                             fileDefined,
+                             filePlace};
     if (!interruptRequested()) {
         status = runOperation(context);
     }
@@ -88,15 +74,26 @@ int runCli(std::span<char* const> arguments) {
     const bool named = !options.file.empty() && toFileName(options.file, fileName);
     std::array<std::uint8_t, RomSize> fileBuffer{};
     const auto fileBlock = std::span(fileBuffer).first(options.block.length);
+    std::array<bool, RomSize> definedBuffer{};
+    std::span<const bool> fileDefined;
+    FilePlace filePlace;
     if (options.operation == Operation::Write || options.operation == Operation::Verify) {
-        const ExitStatus loaded =
-            loadBlockFromFile(options, named ? fileName.data() : nullptr, fileBlock, console);
+        const ExitStatus loaded = loadBlockFromFile(options, named ? fileName.data() : nullptr,
+                                                    fileBlock, definedBuffer, console, filePlace);
         if (loaded != ExitStatus::Success) {
             return exitCode(loaded);
+        }
+        if (options.format != RecordFormat::Raw) {
+            fileDefined = std::span(definedBuffer).first(options.block.length);
         }
     } else if (options.operation == Operation::Read && !named) {
         console.error(Text::FileCannotWrite, {options.file});
         return exitCode(ExitStatus::File);
+    } else if (options.operation == Operation::Read) {
+        const ExitStatus prepared = prepareReadIntoFile(options, console, filePlace);
+        if (prepared != ExitStatus::Success) {
+            return exitCode(prepared);
+        }
     }
 
     TraceFile trace;
@@ -104,9 +101,9 @@ int runCli(std::span<char* const> arguments) {
         console.error(Text::TraceCannotWrite, {options.trace});
         return exitCode(ExitStatus::File);
     }
-    ExitStatus status = interruptRequested()
-                            ? ExitStatus::Interrupted
-                            : runOnPort(options, console, fileName.data(), fileBlock, trace);
+    ExitStatus status = interruptRequested() ? ExitStatus::Interrupted
+                                             : runOnPort(options, console, fileName.data(),
+                                                         fileBlock, fileDefined, filePlace, trace);
     if (!trace.close() && status == ExitStatus::Success) {
         console.error(Text::TraceCannotWrite, {options.trace});
         status = ExitStatus::File;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rfprog::cli {
@@ -17,6 +18,58 @@ bool toFileName(std::string_view name, FileName& fileName) {
     std::copy(name.begin(), name.end(), fileName.begin());
     fileName[name.size()] = 0;
     return true;
+}
+
+namespace {
+
+// One read, asked again only after a signal.
+ssize_t readSome(int fd, std::uint8_t* bytes, std::size_t count) {
+    ssize_t got = -1;
+    do {
+        got = ::read(fd, bytes, count);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+} // namespace
+
+WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
+                            std::size_t& size) {
+    size = 0;
+    FileName path{};
+    if (!toFileName(name, path)) {
+        return WholeFileRead::CannotRead;
+    }
+    const int fd = ::open(path.data(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT ? WholeFileRead::Missing : WholeFileRead::CannotRead;
+    }
+    struct stat info {};
+    WholeFileRead result = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode)
+                               ? WholeFileRead::Read
+                               : WholeFileRead::CannotRead;
+    while (result == WholeFileRead::Read && size < buffer.size()) {
+        const ssize_t got = readSome(fd, buffer.data() + size, buffer.size() - size);
+        if (got == 0) {
+            break;
+        }
+        if (got < 0) {
+            result = WholeFileRead::CannotRead;
+        } else {
+            size += static_cast<std::size_t>(got);
+        }
+    }
+    std::uint8_t more = 0;
+    if (result == WholeFileRead::Read && size == buffer.size() && readSome(fd, &more, 1) != 0) {
+        result = WholeFileRead::TooLarge;
+    }
+    ::close(fd);
+    return result;
+}
+
+bool removeFile(std::string_view name) {
+    FileName path{};
+    return toFileName(name, path) && ::unlink(path.data()) == 0;
 }
 
 bool OutputFile::create(std::string_view name) {

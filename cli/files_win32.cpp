@@ -18,6 +18,51 @@ bool toFileName(std::string_view name, FileName& fileName) {
     return true;
 }
 
+WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
+                            std::size_t& size) {
+    size = 0;
+    FileName wide{};
+    if (!toFileName(name, wide)) {
+        return WholeFileRead::CannotRead;
+    }
+    HANDLE file =
+        CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), GENERIC_READ, FILE_SHARE_READ,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? WholeFileRead::Missing
+                   : WholeFileRead::CannotRead;
+    }
+    WholeFileRead result = WholeFileRead::Read;
+    while (size < buffer.size()) {
+        DWORD got = 0;
+        if (ReadFile(file, buffer.data() + size, static_cast<DWORD>(buffer.size() - size), &got,
+                     nullptr) == 0) {
+            result = WholeFileRead::CannotRead;
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        size += got;
+    }
+    std::uint8_t more = 0;
+    DWORD extra = 0;
+    if (result == WholeFileRead::Read && size == buffer.size() &&
+        (ReadFile(file, &more, 1, &extra, nullptr) == 0 || extra != 0)) {
+        result = WholeFileRead::TooLarge;
+    }
+    CloseHandle(file);
+    return result;
+}
+
+bool removeFile(std::string_view name) {
+    FileName wide{};
+    return toFileName(name, wide) &&
+           DeleteFileW(reinterpret_cast<const wchar_t*>(wide.data())) != 0;
+}
+
 bool OutputFile::create(std::string_view name) {
     FileName wide{};
     if (!toFileName(name, wide)) {

@@ -3,7 +3,6 @@
 #include "cli/platform.h"
 #include "cli/report.h"
 #include "device/read_passes.h"
-#include "image/image_file.h"
 
 #include <algorithm>
 
@@ -56,12 +55,18 @@ Number romAddress(const OperationContext& context) {
     return Number::hex(context.options.block.romOffset, 3);
 }
 
+// The bytes of expected that a comparison looks at: those FILE defines.
+std::uint32_t comparedBytes(const OperationContext& context,
+                            std::span<const std::uint8_t> expected) {
+    return static_cast<std::uint32_t>(expected.size()) - context.filePlace.undefined;
+}
+
 // Reads the whole block once and compares it with expected; false when interrupted.
 bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> expected,
                     Text progressText, Compare kind, WholeBlockComparison& comparison) {
     context.progress.begin(progressText, false);
-    comparison =
-        readAndCompareWholeBlock(context.device, expected, context.options.block.romOffset, kind);
+    comparison = readAndCompareWholeBlock(context.device, expected, context.options.block.romOffset,
+                                          kind, context.fileDefined);
     context.progress.end();
     return !interruptRequested();
 }
@@ -79,14 +84,23 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
         printUnstable(context.console, agreement, context.options.reads, total, operation);
         return ExitStatus::Negative;
     }
-    const WholeBlockComparison comparison = compareWholeBlock(
-        expected, context.romBlock, context.options.block.romOffset, Compare::AnyDifference);
+    const WholeBlockComparison comparison =
+        compareWholeBlock(expected, context.romBlock, context.options.block.romOffset,
+                          Compare::AnyDifference, context.fileDefined);
     if (comparison.count == 0) {
-        context.console.result(done, {blockLength(context).view(), romAddress(context).view()});
+        Line tail;
+        appendPlace(context.options, context.filePlace,
+                    context.options.operation == Operation::Verify
+                        ? Text::ResultUndefinedNotCompared
+                        : Text::ResultUndefinedKept,
+                    context.console, tail);
+        context.console.result(done, {blockLength(context).view(), romAddress(context).view()},
+                               tail.view());
         return ExitStatus::Success;
     }
     context.console.result(mismatch);
-    printComparison(context.console, comparison, total, lineText, Compare::AnyDifference);
+    printComparison(context.console, comparison, comparedBytes(context, expected), lineText,
+                    Compare::AnyDifference);
     return ExitStatus::Negative;
 }
 
@@ -107,21 +121,23 @@ ExitStatus readOperation(OperationContext& context) {
             return ExitStatus::Negative;
         }
     }
-    if (writeImageBlock(context.fileName, context.romBlock, options.block.fileOffset) !=
-        ImageTransferred) {
-        context.console.error(Text::FileCannotWrite, {options.file});
-        return ExitStatus::File;
+    const ExitStatus stored = storeReadBlock(options, context.fileName, context.romBlock,
+                                             context.filePlace, context.console);
+    if (stored != ExitStatus::Success) {
+        return stored;
     }
-    const Number fileOffset = Number::hex(options.block.fileOffset, 1);
+    const bool raw = options.format == RecordFormat::Raw;
+    const Number fileAddress = Number::hex(context.filePlace.address, raw ? 1 : 4);
     if (unstable) {
         context.console.result(Text::ReadMajorityDone,
                                {blockLength(context).view(), romAddress(context).view(),
-                                options.file, fileOffset.view(),
+                                options.file, fileAddress.view(),
                                 Number::decimal(options.reads).view()});
         return ExitStatus::Negative;
     }
-    context.console.result(Text::ReadDone, {blockLength(context).view(), romAddress(context).view(),
-                                            options.file, fileOffset.view()});
+    context.console.result(raw ? Text::ReadDone : Text::ReadIntoRecordDone,
+                           {blockLength(context).view(), romAddress(context).view(), options.file,
+                            fileAddress.view()});
     return ExitStatus::Success;
 }
 
@@ -136,7 +152,7 @@ ExitStatus writeRomOperation(OperationContext& context) {
         }
         if (blocked.count > 0) {
             context.console.result(Text::NotProgrammable);
-            printComparison(context.console, blocked, static_cast<std::uint32_t>(file.size()),
+            printComparison(context.console, blocked, comparedBytes(context, file),
                             Text::DifferenceLine, Compare::NeedsErasing);
             return ExitStatus::Negative;
         }
@@ -152,7 +168,21 @@ ExitStatus writeRomOperation(OperationContext& context) {
 }
 
 // The emulator is memory: anything can be loaded over anything, so there is no pre-check.
+// The bytes a record file leaves out are loaded as the emulator holds them, read first.
 ExitStatus writeEmulatorOperation(OperationContext& context) {
+    if (context.filePlace.undefined > 0) {
+        context.progress.begin(Text::ProgressRead, false);
+        context.device.readRomBlock(context.romBlock, context.options.block.romOffset);
+        context.progress.end();
+        if (interruptRequested()) {
+            return ExitStatus::Interrupted;
+        }
+        for (std::size_t i = 0; i < context.fileBlock.size(); ++i) {
+            if (!context.fileDefined[i]) {
+                context.fileBlock[i] = context.romBlock[i];
+            }
+        }
+    }
     if (!ask(context, Text::AskEmulatorWrite)) {
         return ExitStatus::Interrupted;
     }

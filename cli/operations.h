@@ -11,6 +11,7 @@
 #include "cli/output.h"
 #include "cli/port_session.h"
 #include "cli/progress.h"
+#include "cli/record_io.h"
 #include "cli/trace_file.h"
 #include "device/rom_device.h"
 
@@ -28,6 +29,10 @@ struct OperationContext {
     std::span<std::uint8_t> fileBlock; // write, verify: loaded from FILE; read: filled
     std::span<std::uint8_t> romBlock;  // read: what the ROM reads
     const FileNameChar* fileName;      // FILE as image/ takes it
+    // write, verify: the bytes of fileBlock that FILE defines; empty when it defines every
+    // one, as a raw file does.
+    std::span<const bool> fileDefined;
+    const FilePlace& filePlace; // where the block lies in FILE
 };
 
 ExitStatus runOperation(OperationContext& context);

@@ -25,6 +25,8 @@ struct Typed {
     std::string_view ecr;
     std::string_view reads;
     bool readsGiven = false; // an empty value is refused, not taken for the default
+    std::string_view format;
+    bool formatGiven = false;
     bool blockGiven = false;
 };
 
@@ -123,6 +125,10 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
         typed.length = value;
         typed.blockGiven = true;
         break;
+    case OptionId::Format:
+        typed.format = value;
+        typed.formatGiven = true;
+        break;
     case OptionId::Port:
         options.port = value;
         break;
@@ -209,6 +215,24 @@ constexpr Number MaxRomOffsetText = Number::hex(MaxRomOffset, 1);
 constexpr Number MaxFileOffsetText = Number::hex(MaxFileOffset, 1);
 constexpr Number MaxBlockLengthText = Number::hex(MaxBlockLength, 1);
 constexpr Number DefaultLengthText = Number::hex(BlockParameters{}.length, 1);
+// A record file's addresses fill 32 bits.
+constexpr std::uint32_t MaxRecordFileOffset = 0xFFFFFFFF;
+constexpr Number MaxRecordFileOffsetText = Number::hex(MaxRecordFileOffset, 1);
+constexpr std::uint64_t RecordAddressSpaceEnd = std::uint64_t{MaxRecordFileOffset} + 1;
+
+// --format, or else FILE's extension.
+bool parseFormat(const Typed& typed, Options& options, UsageError& error) {
+    if (!typed.formatGiven) {
+        options.format = formatForFileName(options.file);
+        return true;
+    }
+    const auto format = parseFormatName(typed.format);
+    if (!format) {
+        return fail(error, Text::BadFormat, typed.format);
+    }
+    options.format = *format;
+    return true;
+}
 
 // Each number is refused as it is read, with its limit; then the block as a whole.
 bool parseBlock(const Typed& typed, Options& options, UsageError& error) {
@@ -218,17 +242,24 @@ bool parseBlock(const Typed& typed, Options& options, UsageError& error) {
                       block.romOffset, error)) {
         return false;
     }
+    const bool raw = options.format == RecordFormat::Raw;
     if (!typed.fileOffset.empty() &&
-        !parseLimited("--file-offset", typed.fileOffset, MaxFileOffset, MaxFileOffsetText.view(),
+        !parseLimited("--file-offset", typed.fileOffset, raw ? MaxFileOffset : MaxRecordFileOffset,
+                      raw ? MaxFileOffsetText.view() : MaxRecordFileOffsetText.view(),
                       block.fileOffset, error)) {
         return false;
     }
+    options.fileOffsetGiven = !typed.fileOffset.empty();
     if (!typed.length.empty() && !parseLimited("--length", typed.length, MaxBlockLength,
                                                MaxBlockLengthText.view(), block.length, error)) {
         return false;
     }
     switch (checkBlock(block)) {
     case BlockFault::None:
+        if (!raw && std::uint64_t{block.fileOffset} + block.length > RecordAddressSpaceEnd) {
+            return fail(error, Text::BlockPastAddressSpace, typed.fileOffset,
+                        typed.length.empty() ? DefaultLengthText.view() : typed.length);
+        }
         return true;
     case BlockFault::Empty:
         return fail(error, Text::LengthZero);
@@ -281,6 +312,9 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
     }
     if (!typed.fileOffset.empty() && options.operation == Operation::Blank) {
         return fail(error, Text::OptionNotForOperation, "--file-offset", name);
+    }
+    if (typed.formatGiven && !needsFile(options.operation)) {
+        return fail(error, Text::OptionNotForOperation, "--format", name);
     }
     if (typed.readsGiven && options.operation == Operation::Timer) {
         return fail(error, Text::OptionNotForOperation, "--reads", name);
@@ -350,8 +384,9 @@ bool parseOptions(std::span<char* const> arguments, std::string_view defaultPort
     if (needsFile(options.operation) && options.file.empty()) {
         return fail(error, Text::MissingFile, options.operationName);
     }
-    return checkApplicable(typed, options, error) && parseBlock(typed, options, error) &&
-           parseReads(typed, options, error) && parsePort(typed, options, error);
+    return checkApplicable(typed, options, error) && parseFormat(typed, options, error) &&
+           parseBlock(typed, options, error) && parseReads(typed, options, error) &&
+           parsePort(typed, options, error);
 }
 
 } // namespace rfprog::cli

@@ -4,6 +4,7 @@
 #include "cli/port_choice.h"
 #include "cli/texts.h"
 #include "cli/usage.h"
+#include "image/record_file.h"
 #include "ui/block_rules.h"
 
 #include <array>
@@ -28,6 +29,10 @@ struct Options {
     bool yes = false;
     bool quiet = false;
     bool help = false;
+    // FILE's format: --format, or else its extension.
+    RecordFormat format = RecordFormat::Raw;
+    // A record file's block starts, unless given, where the file's base puts it.
+    bool fileOffsetGiven = false;
 
     bool questionsAsked() const {
         return operation == Operation::Timer || (operation == Operation::Write && emulator);

@@ -7,9 +7,9 @@ namespace rfprog::cli {
 namespace {
 
 void printLine(Stream stream, std::string_view prefix, std::string_view pattern,
-               TextArguments arguments) {
+               TextArguments arguments, std::string_view tail = {}) {
     Line line;
-    line.add(prefix).format(pattern, arguments).add('\n');
+    line.add(prefix).format(pattern, arguments).add(tail).add('\n');
     writeText(stream, line.view());
 }
 
@@ -47,6 +47,10 @@ Line& Line::format(std::string_view pattern, TextArguments arguments) {
 
 void Console::result(Text id, TextArguments arguments) const {
     printLine(Stream::Out, {}, text(id), arguments);
+}
+
+void Console::result(Text id, TextArguments arguments, std::string_view tail) const {
+    printLine(Stream::Out, {}, text(id), arguments, tail);
 }
 
 void Console::error(Text id, TextArguments arguments) const {

@@ -84,6 +84,8 @@ class Console {
 
     // A result: one line on standard output.
     void result(Text id, TextArguments arguments = {}) const;
+    // A result with more said at the end of its line.
+    void result(Text id, TextArguments arguments, std::string_view tail) const;
     // A problem: "rfprog-cli: " and one line on standard error.
     void error(Text id, TextArguments arguments = {}) const;
     // A question, hint or note: one line on standard error.

@@ -43,6 +43,13 @@ using FileName = std::array<FileNameChar, 4096>;
 // A UTF-8 name, zero-terminated in fileName as image/ takes it (the same bytes on POSIX,
 // UTF-16 on Windows); false when it cannot be one.
 bool toFileName(std::string_view name, FileName& fileName);
+enum class WholeFileRead { Read, Missing, CannotRead, TooLarge };
+// The whole of a UTF-8 named file into buffer, its length in size. Missing: the name
+// names nothing (a new file); CannotRead: a directory, no rights, an unusable name.
+WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
+                            std::size_t& size);
+// Removes the file; false when it could not.
+bool removeFile(std::string_view name);
 // A file written from the start: created, or truncated when it exists.
 class OutputFile {
   public:

@@ -19,6 +19,8 @@ enum class Text {
     NumberTooLarge,
     LengthZero,
     BlockPastEnd,
+    BlockPastAddressSpace,
+    BadFormat,
     UnknownOperation,
     MissingOperation,
     MissingFile,
@@ -36,6 +38,20 @@ enum class Text {
     FileCannotOpen,
     FileTooShort,
     FileCannotWrite,
+    // Record files: "FILE:LINE: " and what is wrong; the last two are warnings.
+    RecordFileTooLarge,
+    RecordMalformed,
+    RecordNotHexadecimal,
+    RecordLengthMismatch,
+    RecordChecksum,
+    RecordUnknownType,
+    RecordAfterEnd,
+    RecordPast32Bits,
+    RecordConflict,
+    RecordTooMany,
+    RecordNoData,
+    RecordEndMissing,
+    RecordCountMismatch,
     TraceCannotWrite,
     SimFileCannotWrite,
     // Port errors: "port X: " and one sentence per reason, in PortOpenError order.
@@ -54,6 +70,7 @@ enum class Text {
     ReadDone,
     ReadMajorityDone,
     ReadNotWritten,
+    ReadIntoRecordDone,
     WriteDone,
     EmulatorDone,
     WriteMismatch,
@@ -61,6 +78,10 @@ enum class Text {
     NotProgrammable,
     VerifyMatch,
     VerifyMismatch,
+    // What a result line adds for a record file.
+    ResultFileAddress,
+    ResultUndefinedKept,
+    ResultUndefinedNotCompared,
     BlankDone,
     NotBlank,
     TimerAnswered,
@@ -113,6 +134,13 @@ inline constexpr TextEntry TextTable[] = {
     {Text::BlockPastEnd,
      "the block runs past the end of the ROM: ROM offset {1} + length {2} is more than 0x800",
      "блок выходит за конец ПЗУ: смещение в ПЗУ {1} + длина {2} больше 0x800"},
+    {Text::BlockPastAddressSpace,
+     "the block runs past the record file's 32-bit addresses: file offset {1} + length {2} is "
+     "more than 0x100000000",
+     "блок выходит за 32-битные адреса файла записей: смещение в файле {1} + длина {2} больше "
+     "0x100000000"},
+    {Text::BadFormat, "--format {1}: use raw, ihex or srec",
+     "--format {1}: используйте raw, ihex или srec"},
     {Text::UnknownOperation, "unknown operation {1}: use read, write, verify, blank or timer",
      "неизвестная операция {1}: используйте read, write, verify, blank или timer"},
     {Text::MissingOperation, "no operation given: use read, write, verify, blank or timer",
@@ -150,6 +178,36 @@ inline constexpr TextEntry TextTable[] = {
     {Text::FileCannotWrite,
      "cannot write {1}: check the name, the folder, the rights and the free space",
      "не удаётся записать {1}: проверьте имя, папку, права и свободное место"},
+    {Text::RecordFileTooLarge, "{1}: more than 1048576 bytes, too large for a record file",
+     "{1}: больше 1048576 байт, слишком большой файл записей"},
+    {Text::RecordMalformed, "{1}:{2}: not a well-formed record",
+     "{1}:{2}: запись построена неправильно"},
+    {Text::RecordNotHexadecimal, "{1}:{2}: a character that is not a hexadecimal digit",
+     "{1}:{2}: символ, который не является шестнадцатеричной цифрой"},
+    {Text::RecordLengthMismatch, "{1}:{2}: the record's length disagrees with the line",
+     "{1}:{2}: длина записи не соответствует строке"},
+    {Text::RecordChecksum, "{1}:{2}: the record's checksum does not match",
+     "{1}:{2}: контрольная сумма записи не совпадает"},
+    {Text::RecordUnknownType, "{1}:{2}: a record type this format does not have",
+     "{1}:{2}: в этом формате нет такого типа записи"},
+    {Text::RecordAfterEnd, "{1}:{2}: a record after the end record",
+     "{1}:{2}: запись после завершающей записи"},
+    {Text::RecordPast32Bits, "{1}:{2}: the record runs past address 0xFFFFFFFF",
+     "{1}:{2}: запись выходит за адрес 0xFFFFFFFF"},
+    {Text::RecordConflict,
+     "{1}:{2}: the record gives an address a different byte than an earlier line does",
+     "{1}:{2}: запись задаёт адресу другой байт, чем одна из предыдущих строк"},
+    {Text::RecordTooMany, "{1}:{2}: more than 65536 data records",
+     "{1}:{2}: больше 65536 записей данных"},
+    {Text::RecordNoData,
+     "{1}: no data in the block: the file defines nothing from address {2} to {3}",
+     "{1}: в блоке нет данных: файл ничего не задаёт с адреса {2} по {3}"},
+    {Text::RecordEndMissing,
+     "{1}:{2}: warning: the file ends without an end record; it may be incomplete",
+     "{1}:{2}: предупреждение: файл кончается без завершающей записи; возможно, он неполный"},
+    {Text::RecordCountMismatch,
+     "{1}: warning: an S5/S6 record count disagrees with the data records before it",
+     "{1}: предупреждение: счётчик записей S5/S6 не совпадает с числом записей данных перед ним"},
     {Text::TraceCannotWrite, "cannot write the trace file {1}",
      "не удаётся записать файл трассировки {1}"},
     {Text::SimFileCannotWrite, "cannot keep the simulated board's memory in {1}",
@@ -204,6 +262,8 @@ inline constexpr TextEntry TextTable[] = {
      "majority (an odd --reads of 3 or more writes it)",
      "чтение: ничего не записано: чтения не совпали, а при чётном числе чтений нет "
      "большинства (нечётное --reads от 3 записывает его)"},
+    {Text::ReadIntoRecordDone, "read: {1} bytes from ROM {2} written into {3} at address {4}",
+     "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} по адресу {4}"},
     {Text::WriteDone, "write: {1} bytes at ROM {2} programmed and verified",
      "запись: {1} байт с адреса ПЗУ {2} записаны и проверены"},
     {Text::EmulatorDone, "write: {1} bytes at ROM {2} loaded into the emulator and verified",
@@ -221,6 +281,11 @@ inline constexpr TextEntry TextTable[] = {
      "сравнение: {1} байт с адреса ПЗУ {2} совпадают с файлом"},
     {Text::VerifyMismatch, "verify: the ROM differs from the file",
      "сравнение: ПЗУ отличается от файла"},
+    {Text::ResultFileAddress, ", file address {1}", ", адрес в файле {1}"},
+    {Text::ResultUndefinedKept, "; {1} bytes not in the file left as they were",
+     "; {1} байт, которых нет в файле, оставлены как были"},
+    {Text::ResultUndefinedNotCompared, "; {1} bytes not in the file not compared",
+     "; {1} байт, которых нет в файле, не сравнивались"},
     {Text::BlankDone, "blank: {1} bytes at ROM {2} read FF",
      "чистота: {1} байт с адреса ПЗУ {2} равны FF"},
     {Text::NotBlank, "blank: the ROM is not blank", "чистота: ПЗУ не стёрто"},
@@ -279,8 +344,9 @@ inline constexpr TextEntry TextTable[] = {
 Drives the EPROM programmer board for 573RF2/573RF5 (2 KB) on a parallel port.
 
 Operations:
-  read FILE     read the block from the ROM into FILE at the file offset
-                (FILE is created if missing and never truncated)
+  read FILE     read the block from the ROM into FILE at the file offset (a raw
+                FILE is created if missing and never truncated; a record file
+                gets the block in place of that range, its other records kept)
   write FILE    program the block from FILE into the ROM, then verify it; first
                 refuses, changing nothing, when a bit would have to go from 0 to 1
   verify FILE   compare the block of the ROM with FILE
@@ -289,8 +355,17 @@ Operations:
 
 Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
   --rom-offset N    first ROM address of the block (default 0)
-  --file-offset N   where the block starts in FILE (default 0, at most 0xFFFFFF)
+  --file-offset N   where the block starts in FILE (default 0, at most 0xFFFFFF;
+                    in a record file its address, at most 0xFFFFFFFF, default
+                    the file's base + the ROM offset)
   --length N        bytes in the block, 1 to 0x800 (default 0x800)
+  --format FORMAT   FILE's format: raw, ihex (Intel HEX) or srec (S-records);
+                    by default .hex .ihx .ihex are ihex, .s19 .s28 .s37 .srec
+                    .mot are srec, anything else raw
+
+A record file holds addresses, not a run of bytes. Its base, the lowest address
+rounded down to 0x800 (0 for a new file), stands for ROM 0. write leaves the
+bytes the file does not define as they are in the ROM; verify skips them.
 
 Port:
   --port PORT   lpt1, lpt2, lpt3 (0x378, 0x278, 0x3BC), a base address such as
@@ -328,7 +403,8 @@ Exit status:
 
 Операции:
   read ФАЙЛ     прочитать блок ПЗУ в ФАЙЛ по смещению в файле
-                (файл создаётся, если его нет, и никогда не обрезается)
+                (двоичный файл создаётся, если его нет, и никогда не обрезается;
+                в файле записей блок заменяет этот участок, прочие записи целы)
   write ФАЙЛ    записать блок из ФАЙЛА в ПЗУ и проверить; сначала отказывает,
                 ничего не меняя, если бит пришлось бы перевести из 0 в 1
   verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
@@ -337,8 +413,18 @@ Exit status:
 
 Блок (числа десятичные или шестнадцатеричные с 0x; смещение в ПЗУ + длина <= 0x800):
   --rom-offset N    первый адрес блока в ПЗУ (по умолчанию 0)
-  --file-offset N   начало блока в ФАЙЛЕ (по умолчанию 0, не больше 0xFFFFFF)
+  --file-offset N   начало блока в ФАЙЛЕ (по умолчанию 0, не больше 0xFFFFFF;
+                    в файле записей это адрес, не больше 0xFFFFFFFF, по
+                    умолчанию база файла + смещение в ПЗУ)
   --length N        байтов в блоке, от 1 до 0x800 (по умолчанию 0x800)
+  --format ФОРМАТ   формат ФАЙЛА: raw (двоичный), ihex (Intel HEX) или srec
+                    (S-записи); по умолчанию .hex .ihx .ihex — ihex, .s19 .s28
+                    .s37 .srec .mot — srec, любое другое — raw
+
+В файле записей хранятся адреса, а не подряд идущие байты. Его база — наименьший
+адрес, округлённый вниз до кратного 0x800 (0 для нового файла), — соответствует
+адресу 0 ПЗУ. write оставляет байты, которых нет в файле, в ПЗУ как были;
+verify их не сравнивает.
 
 Порт:
   --port ПОРТ   lpt1, lpt2, lpt3 (0x378, 0x278, 0x3BC), базовый адрес вроде

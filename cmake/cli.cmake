@@ -14,6 +14,7 @@ add_executable(rfprog-cli
     cli/port_choice.cpp
     cli/port_session.cpp
     cli/progress.cpp
+    cli/record_io.cpp
     cli/report.cpp
     cli/sim_port.cpp
     cli/trace_file.cpp

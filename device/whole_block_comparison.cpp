@@ -19,19 +19,27 @@ int bitCount(std::uint8_t bits) {
 // The data lines that read one value over the whole block where the expected data wants
 // the other at LineEvidence addresses or more, at least one of which is wrong in that bit
 // as the comparison counts it (before programming only a missing one is wrong).
+bool isDefined(std::span<const bool> defined, std::size_t i) {
+    return defined.empty() || defined[i];
+}
+
 void nameDataLines(std::span<const std::uint8_t> expected, std::span<const std::uint8_t> actual,
-                   Compare kind, WholeBlockComparison& comparison) {
+                   std::span<const bool> defined, Compare kind, WholeBlockComparison& comparison) {
     std::uint8_t anyOne = 0;
     std::uint8_t allOnes = 0xFF;
     std::array<std::uint32_t, DataBits> expectedOnes{};
+    std::uint32_t total = 0; // bytes with an expected value
     for (std::size_t i = 0; i < actual.size(); ++i) {
         anyOne |= actual[i];
         allOnes &= actual[i];
+        if (!isDefined(defined, i)) {
+            continue;
+        }
+        ++total;
         for (int bit = 0; bit < DataBits; ++bit) {
             expectedOnes[bit] += (expected[i] >> bit) & 1U;
         }
     }
-    const auto total = static_cast<std::uint32_t>(actual.size());
     for (int bit = 0; bit < DataBits; ++bit) {
         const auto mask = static_cast<std::uint8_t>(1U << bit);
         // Reading 0 everywhere, every expected 1 is a missing one: a difference either way.
@@ -50,7 +58,8 @@ void nameDataLines(std::span<const std::uint8_t> expected, std::span<const std::
 // reads one value throughout (an erased ROM, a missing board) depends on no address line
 // at all, which tells nothing about any one of them.
 std::uint16_t aliasedAddressLines(std::span<const std::uint8_t> expected,
-                                  std::span<const std::uint8_t> actual, std::uint32_t romOffset) {
+                                  std::span<const std::uint8_t> actual,
+                                  std::span<const bool> defined, std::uint32_t romOffset) {
     std::uint16_t lines = 0;
     if (std::all_of(actual.begin(), actual.end(),
                     [&](std::uint8_t value) { return value == actual[0]; })) {
@@ -67,7 +76,8 @@ std::uint16_t aliasedAddressLines(std::span<const std::uint8_t> expected,
             }
             const std::uint32_t i = low - romOffset;
             alike = actual[i] == actual[i + step];
-            telling += expected[i] != expected[i + step] ? 1 : 0;
+            const bool known = isDefined(defined, i) && isDefined(defined, i + step);
+            telling += known && expected[i] != expected[i + step] ? 1 : 0;
         }
         if (alike && telling >= LineEvidence) {
             lines |= static_cast<std::uint16_t>(step);
@@ -80,9 +90,13 @@ std::uint16_t aliasedAddressLines(std::span<const std::uint8_t> expected,
 
 WholeBlockComparison compareWholeBlock(std::span<const std::uint8_t> expected,
                                        std::span<const std::uint8_t> actual,
-                                       std::uint32_t romOffset, Compare kind) {
+                                       std::uint32_t romOffset, Compare kind,
+                                       std::span<const bool> defined) {
     WholeBlockComparison comparison;
     for (std::size_t i = 0; i < actual.size(); ++i) {
+        if (!isDefined(defined, i)) {
+            continue;
+        }
         const std::uint8_t missingOnes = expected[i] & static_cast<std::uint8_t>(~actual[i]);
         const std::uint8_t extraOnes = actual[i] & static_cast<std::uint8_t>(~expected[i]);
         const bool differs =
@@ -101,20 +115,21 @@ WholeBlockComparison compareWholeBlock(std::span<const std::uint8_t> expected,
     if (comparison.count == 0) {
         return comparison;
     }
-    nameDataLines(expected, actual, kind, comparison);
+    nameDataLines(expected, actual, defined, kind, comparison);
     if (kind == Compare::AnyDifference) {
-        comparison.aliasedAddressLines = aliasedAddressLines(expected, actual, romOffset);
+        comparison.aliasedAddressLines = aliasedAddressLines(expected, actual, defined, romOffset);
     }
     return comparison;
 }
 
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
-                                              std::uint32_t romOffset, Compare kind) {
+                                              std::uint32_t romOffset, Compare kind,
+                                              std::span<const bool> defined) {
     std::array<std::uint8_t, RomSize> readBuffer{};
     const std::span<std::uint8_t> actual = std::span(readBuffer).first(expected.size());
     device.readRomBlock(actual, romOffset);
-    return compareWholeBlock(expected, actual, romOffset, kind);
+    return compareWholeBlock(expected, actual, romOffset, kind, defined);
 }
 
 } // namespace rfprog

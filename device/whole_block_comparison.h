@@ -46,17 +46,22 @@ enum class Compare {
     NeedsErasing,  // before programming: the ROM must have a 1 wherever the file has one
 };
 
-// Compares actual, the block read from romOffset, with expected (as long as actual).
+// Compares actual, the block read from romOffset, with expected (as long as actual). A
+// non-empty defined (as long as expected) names the bytes to compare; the others, which a
+// sparse file leaves out, never differ and count as no evidence for or against a line.
 WholeBlockComparison compareWholeBlock(std::span<const std::uint8_t> expected,
                                        std::span<const std::uint8_t> actual,
-                                       std::uint32_t romOffset, Compare kind);
+                                       std::uint32_t romOffset, Compare kind,
+                                       std::span<const bool> defined = {});
 
 // Reads every byte of the ROM block at romOffset that expected stands for, with the
 // traffic of readRomBlock, and compares it with expected; the guarantees of the block
 // operations apply. When the device's observer stops the read, the result is incomplete
-// and is to be dropped.
+// and is to be dropped. A non-empty defined (as long as expected) names the bytes to
+// compare; the others, which a sparse file leaves out, are read but never differ.
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
-                                              std::uint32_t romOffset, Compare kind);
+                                              std::uint32_t romOffset, Compare kind,
+                                              std::span<const bool> defined = {});
 
 } // namespace rfprog

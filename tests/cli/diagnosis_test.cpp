@@ -130,7 +130,7 @@ TEST_F(DiagnosisTest, VerifyBlankAndTheWritesVerificationTakeTheirPassesThePreCh
 
 TEST_F(DiagnosisTest, TheProgressDisplayCountsEveryPass) {
     const fs::path image = folder / "image.bin";
-    CliProcess process({"--port", "sim", "read", image.string()}, {}, folder, true);
+    CliProcess process({"--port", "sim", "read", image.string()}, {}, folder, Streams::Terminal);
     const CliResult result = process.wait();
     EXPECT_EQ(result.status, 0);
     // Half way at the end of the first pass, and full once, at the end of the second.
