@@ -1,6 +1,7 @@
-// The five operations on an open port, each the core's port traffic for its block: read,
+// The six operations on an open port, each the core's port traffic for its block: read,
 // write (a block read as pre-check, programming or emulator loading, a block read as
-// verification), verify, blank (a block read each) and timer. Verification reads the whole
+// verification), verify, blank (a block read each), timer, and selftest (emulator loads
+// and block reads of the whole ROM's addresses). Verification reads the whole
 // block rather than stopping at the first difference, so that the report can list the
 // differences; for a block that matches, the traffic is the same as the dialog's.
 #pragma once

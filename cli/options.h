@@ -29,7 +29,8 @@ struct Options {
     bool help = false;
 
     bool questionsAsked() const {
-        return operation == Operation::Timer || (operation == Operation::Write && emulator);
+        return operation == Operation::Timer || operation == Operation::SelfTest ||
+               (operation == Operation::Write && emulator);
     }
 };
 

@@ -41,4 +41,44 @@ void printComparison(const Console& console, const WholeBlockComparison& compari
     }
 }
 
+void printSelfTest(const Console& console, const SelfTestDiagnosis& diagnosis) {
+    if (diagnosis.passed()) {
+        console.result(Text::SelfTestPassed);
+        return;
+    }
+    console.result(Text::SelfTestFailed);
+    console.result(Text::DifferenceCount, {Number::decimal(diagnosis.differing).view(),
+                                           Number::decimal(SelfTestRounds * RomSize).view()});
+    bool named = false;
+    for (std::uint32_t line = 0; line < DataLines; ++line) {
+        const Number name = Number::decimal(line);
+        if ((diagnosis.stuckAtZero >> line) & 1) {
+            console.result(Text::DataLineStuckLow, {name.view()});
+            named = true;
+        }
+        if ((diagnosis.stuckAtOne >> line) & 1) {
+            console.result(Text::DataLineStuckHigh, {name.view()});
+            named = true;
+        }
+    }
+    for (std::uint32_t line = 0; line < DataLines; ++line) {
+        for (std::uint32_t other = line + 1; other < DataLines; ++other) {
+            if ((diagnosis.shortedTo[line] >> other) & 1) {
+                console.result(Text::DataLinesShorted,
+                               {Number::decimal(line).view(), Number::decimal(other).view()});
+                named = true;
+            }
+        }
+    }
+    for (std::uint32_t line = 0; line < AddressLines; ++line) {
+        if ((diagnosis.aliasedAddressLines >> line) & 1) {
+            console.result(Text::AddressLineAliased, {Number::decimal(line).view()});
+            named = true;
+        }
+    }
+    if (!named) {
+        console.result(Text::SelfTestUnexplained);
+    }
+}
+
 } // namespace rfprog::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/output.h"
+#include "cli/selftest.h"
 #include "device/whole_block_comparison.h"
 
 #include <cstdint>
@@ -15,5 +16,9 @@ namespace rfprog::cli {
 // the data bits that were wrong the same way at every difference.
 void printComparison(const Console& console, const WholeBlockComparison& comparison,
                      std::uint32_t total, Text lineText, Compare kind);
+
+// The self-test's result on standard output: passed, or failed with the count of bytes
+// read back wrong and each line at fault (or that none explains them).
+void printSelfTest(const Console& console, const SelfTestDiagnosis& diagnosis);
 
 } // namespace rfprog::cli

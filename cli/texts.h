@@ -62,6 +62,9 @@ enum class Text {
     NotBlank,
     TimerAnswered,
     TimerSilent,
+    SelfTestPassed,
+    SelfTestFailed,
+    EmulatorSilent,
     Interrupted,
     // Reports.
     DifferenceLine,
@@ -71,6 +74,11 @@ enum class Text {
     BitSummary,
     BitAlwaysLow,
     BitAlwaysHigh,
+    DataLineStuckLow,
+    DataLineStuckHigh,
+    DataLinesShorted,
+    AddressLineAliased,
+    SelfTestUnexplained,
     // Questions and the voltage hold.
     AskEmulatorWrite,
     AskEmulatorRead,
@@ -106,10 +114,12 @@ inline constexpr TextEntry TextTable[] = {
     {Text::BlockPastEnd,
      "the block runs past the end of the ROM: ROM offset {1} + length {2} is more than 0x800",
      "блок выходит за конец ПЗУ: смещение в ПЗУ {1} + длина {2} больше 0x800"},
-    {Text::UnknownOperation, "unknown operation {1}: use read, write, verify, blank or timer",
-     "неизвестная операция {1}: используйте read, write, verify, blank или timer"},
-    {Text::MissingOperation, "no operation given: use read, write, verify, blank or timer",
-     "не задана операция: используйте read, write, verify, blank или timer"},
+    {Text::UnknownOperation,
+     "unknown operation {1}: use read, write, verify, blank, timer or selftest",
+     "неизвестная операция {1}: используйте read, write, verify, blank, timer или selftest"},
+    {Text::MissingOperation,
+     "no operation given: use read, write, verify, blank, timer or selftest",
+     "не задана операция: используйте read, write, verify, blank, timer или selftest"},
     {Text::MissingFile, "{1} needs a FILE", "операции {1} нужен ФАЙЛ"},
     {Text::ExtraArgument, "unexpected argument {1}", "лишний аргумент {1}"},
     {Text::OptionNotForOperation, "option {1} does not apply to {2}",
@@ -208,6 +218,10 @@ inline constexpr TextEntry TextTable[] = {
     {Text::TimerAnswered, "timer: the board's timer answered", "таймер: таймер платы ответил"},
     {Text::TimerSilent, "timer: the board's timer did not answer",
      "таймер: таймер платы не ответил"},
+    {Text::SelfTestPassed, "board self-test passed", "самопроверка платы пройдена"},
+    {Text::SelfTestFailed, "board self-test failed", "самопроверка платы не пройдена"},
+    {Text::EmulatorSilent, "the emulator did not answer (nothing loaded reads back)",
+     "эмулятор не ответил (ничего из загруженного не читается)"},
     {Text::Interrupted, "interrupted; the programming voltage is off",
      "прервано; напряжение программирования выключено"},
 
@@ -222,6 +236,18 @@ inline constexpr TextEntry TextTable[] = {
      "бит данных {1} всегда читается как 0: залипшая линия или нет контакта?"},
     {Text::BitAlwaysHigh, "data bit {1} always reads 1: stuck line or short circuit?",
      "бит данных {1} всегда читается как 1: залипшая линия или замыкание?"},
+    {Text::DataLineStuckLow, "data line {1} stuck at 0", "линия данных {1} залипла в 0"},
+    {Text::DataLineStuckHigh, "data line {1} stuck at 1", "линия данных {1} залипла в 1"},
+    {Text::DataLinesShorted, "data lines {1} and {2} shorted",
+     "линии данных {1} и {2} замкнуты между собой"},
+    {Text::AddressLineAliased,
+     "address line A{1} stuck, open or shorted: addresses that differ only in A{1} read the "
+     "same",
+     "адресная линия A{1} залипла, оборвана или замкнута: адреса, различающиеся только в "
+     "A{1}, читаются одинаково"},
+    {Text::SelfTestUnexplained,
+     "no data or address line explains the differences: suspect the emulator's memory",
+     "ни одна линия данных или адреса не объясняет различий: проверьте память эмулятора"},
 
     {Text::AskEmulatorWrite, "Switch the emulator to WRITE, then press Enter (Ctrl-C stops).",
      "Переключите эмулятор на запись и нажмите Enter (Ctrl-C — отмена)."},
@@ -256,6 +282,8 @@ Operations:
   verify FILE   compare the block of the ROM with FILE
   blank         check that the block reads FF
   timer         fire one test pulse and report whether the board's timer answered
+  selftest      test the board's data lines and counter through the ROM emulator:
+                load two patterns and read them back (no pulse, no chip at risk)
 
 Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
   --rom-offset N    first ROM address of the block (default 0)
@@ -283,7 +311,7 @@ Other options:
 Exit status:
   0    success
   1    the device answered but the result is negative: mismatch, not blank,
-       not programmable, timer silent
+       not programmable, timer silent, self-test fault
   2    usage error
   3    the port cannot be opened or used
   4    a file cannot be read or written
@@ -301,6 +329,9 @@ Exit status:
   verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
   blank         проверить, что блок читается как FF
   timer         подать один пробный импульс и сообщить, ответил ли таймер платы
+  selftest      проверить линии данных и счётчик платы через эмулятор ПЗУ:
+                загрузить два образца и прочитать их (без импульсов, микросхеме
+                ничего не грозит)
 
 Блок (числа десятичные или шестнадцатеричные с 0x; смещение в ПЗУ + длина <= 0x800):
   --rom-offset N    первый адрес блока в ПЗУ (по умолчанию 0)
@@ -328,7 +359,7 @@ Exit status:
 Код завершения:
   0    успех
   1    устройство ответило, но результат отрицательный: несовпадение, ПЗУ не
-       стёрто, запись невозможна, таймер молчит
+       стёрто, запись невозможна, таймер молчит, неисправность при самопроверке
   2    ошибка в параметрах
   3    порт не открывается или не работает
   4    файл не читается или не записывается

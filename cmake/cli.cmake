@@ -15,6 +15,7 @@ add_executable(rfprog-cli
     cli/port_session.cpp
     cli/progress.cpp
     cli/report.cpp
+    cli/selftest.cpp
     cli/sim_port.cpp
     cli/trace_file.cpp
     cli/console_${RFPROG_PLATFORM}.cpp
