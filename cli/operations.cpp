@@ -2,9 +2,11 @@
 
 #include "cli/platform.h"
 #include "cli/report.h"
+#include "cli/selftest.h"
 #include "device/read_passes.h"
 
 #include <algorithm>
+#include <array>
 
 namespace rfprog::cli {
 
@@ -196,6 +198,39 @@ ExitStatus writeEmulatorOperation(OperationContext& context) {
                        Text::EmulatorMismatch, Text::DifferenceLine, Text::ProgressWrite);
 }
 
+// The board tested through the emulator: per round, the operator switches it to write, a
+// pattern is loaded over the whole ROM's addresses, the operator switches it to read, and
+// it is read back. No pulse and no programming voltage: the emulator needs neither.
+ExitStatus selfTestOperation(OperationContext& context) {
+    std::array<SelfTestBlock, SelfTestRounds> readBack{};
+    SelfTestBlock loaded{};
+    for (std::uint32_t round = 0; round < SelfTestRounds; ++round) {
+        fillSelfTestPattern(round, loaded);
+        if (!ask(context, Text::AskEmulatorWrite)) {
+            return ExitStatus::Interrupted;
+        }
+        context.progress.begin(Text::ProgressLoad, false);
+        context.device.loadEmulatorBlock(loaded, 0);
+        context.progress.end();
+        if (interruptRequested() || !ask(context, Text::AskEmulatorRead)) {
+            return ExitStatus::Interrupted;
+        }
+        context.progress.begin(Text::ProgressRead, false);
+        context.device.readRomBlock(readBack[round], 0);
+        context.progress.end();
+        if (interruptRequested()) {
+            return ExitStatus::Interrupted;
+        }
+        if (nothingReadsBack(std::span(readBack).first(round + 1))) {
+            context.console.result(Text::EmulatorSilent);
+            return ExitStatus::Negative;
+        }
+    }
+    const SelfTestDiagnosis diagnosis = diagnoseSelfTest(readBack);
+    printSelfTest(context.console, diagnosis);
+    return diagnosis.passed() ? ExitStatus::Success : ExitStatus::Negative;
+}
+
 ExitStatus blankOperation(OperationContext& context) {
     std::fill(context.fileBlock.begin(), context.fileBlock.end(), ErasedByte);
     return verifyBlock(context, context.fileBlock, Text::ProgressBlank, Text::BlankDone,
@@ -248,6 +283,8 @@ ExitStatus runOperation(OperationContext& context) {
         return blankOperation(context);
     case Operation::Timer:
         return timerOperation(context);
+    case Operation::SelfTest:
+        return selfTestOperation(context);
     case Operation::None:
         break;
     }

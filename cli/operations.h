@@ -1,6 +1,7 @@
-// The five operations on an open port, each the core's port traffic for its block: read,
+// The six operations on an open port, each the core's port traffic for its block: read,
 // write (a block read as pre-check, programming or emulator loading, the block read back
-// as verification), verify, blank and timer. The reads but the pre-check are made
+// as verification), verify, blank, timer, and selftest (emulator loads and block reads of
+// the whole ROM's addresses). The reads but the pre-check and the self-test's are made
 // --reads times (read: twice by default), and the passes compared. Verification reads the
 // whole block rather than stopping at the first difference, so that the report can list
 // the differences; for a block that matches, read once, the traffic is the dialog's.

@@ -306,7 +306,8 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
     if (options.hold && options.operation != Operation::Timer) {
         return fail(error, Text::OptionNotForOperation, "--hold", name);
     }
-    if (typed.blockGiven && options.operation == Operation::Timer) {
+    if (typed.blockGiven &&
+        (options.operation == Operation::Timer || options.operation == Operation::SelfTest)) {
         return fail(error, Text::OptionNotForOperation, "--rom-offset/--file-offset/--length",
                     name);
     }

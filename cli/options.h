@@ -35,7 +35,8 @@ struct Options {
     bool fileOffsetGiven = false;
 
     bool questionsAsked() const {
-        return operation == Operation::Timer || (operation == Operation::Write && emulator);
+        return operation == Operation::Timer || operation == Operation::SelfTest ||
+               (operation == Operation::Write && emulator);
     }
 };
 

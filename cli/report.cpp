@@ -2,11 +2,7 @@
 
 namespace rfprog::cli {
 
-namespace {
-
-constexpr int DataBits = 8;
-
-} // namespace
+namespace {} // namespace
 
 void printComparison(const Console& console, const WholeBlockComparison& comparison,
                      std::uint32_t total, Text lineText, Compare kind) {
@@ -30,7 +26,7 @@ void printComparison(const Console& console, const WholeBlockComparison& compari
         console.result(Text::BitSummary, {Number::decimal(comparison.readAsZero).view(),
                                           Number::decimal(comparison.readAsOne).view()});
     }
-    for (int bit = 0; bit < DataBits; ++bit) {
+    for (int bit = 0; bit < DataLines; ++bit) {
         const Number name = Number::decimal(static_cast<std::uint32_t>(bit));
         if ((comparison.alwaysZero >> bit) & 1) {
             console.result(Text::BitAlwaysLow, {name.view()});
@@ -59,7 +55,7 @@ void printUnstable(const Console& console, const PassAgreement& agreement, std::
             values.add(pass == 0 ? "" : " ").add(Number::byte(unstable.values[pass]).view());
         }
         Line bits;
-        for (int bit = 0; bit < DataBits; ++bit) {
+        for (int bit = 0; bit < DataLines; ++bit) {
             if ((unstable.changed >> bit) & 1) {
                 bits.add(bits.size() == 0 ? "" : ", ")
                     .add(Number::decimal(static_cast<std::uint32_t>(bit)).view());
@@ -70,6 +66,46 @@ void printUnstable(const Console& console, const PassAgreement& agreement, std::
     }
     console.result(Text::UnstableCount,
                    {Number::decimal(agreement.unstable).view(), Number::decimal(total).view()});
+}
+
+void printSelfTest(const Console& console, const SelfTestDiagnosis& diagnosis) {
+    if (diagnosis.passed()) {
+        console.result(Text::SelfTestPassed);
+        return;
+    }
+    console.result(Text::SelfTestFailed);
+    console.result(Text::DifferenceCount, {Number::decimal(diagnosis.differing).view(),
+                                           Number::decimal(SelfTestRounds * RomSize).view()});
+    bool named = false;
+    for (std::uint32_t line = 0; line < DataLines; ++line) {
+        const Number name = Number::decimal(line);
+        if ((diagnosis.stuckAtZero >> line) & 1) {
+            console.result(Text::DataLineStuckLow, {name.view()});
+            named = true;
+        }
+        if ((diagnosis.stuckAtOne >> line) & 1) {
+            console.result(Text::DataLineStuckHigh, {name.view()});
+            named = true;
+        }
+    }
+    for (std::uint32_t line = 0; line < DataLines; ++line) {
+        for (std::uint32_t other = line + 1; other < DataLines; ++other) {
+            if ((diagnosis.shortedTo[line] >> other) & 1) {
+                console.result(Text::DataLinesShorted,
+                               {Number::decimal(line).view(), Number::decimal(other).view()});
+                named = true;
+            }
+        }
+    }
+    for (std::uint32_t line = 0; line < AddressLines; ++line) {
+        if ((diagnosis.aliasedAddressLines >> line) & 1) {
+            console.result(Text::SelfTestAddressLine, {Number::decimal(line).view()});
+            named = true;
+        }
+    }
+    if (!named) {
+        console.result(Text::SelfTestUnexplained);
+    }
 }
 
 } // namespace rfprog::cli

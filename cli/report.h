@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/output.h"
+#include "cli/selftest.h"
 #include "device/read_passes.h"
 #include "device/whole_block_comparison.h"
 
@@ -22,5 +23,9 @@ void printComparison(const Console& console, const WholeBlockComparison& compari
 // that changed, and their count.
 void printUnstable(const Console& console, const PassAgreement& agreement, std::size_t passes,
                    std::uint32_t total, Text operation);
+
+// The self-test's result on standard output: passed, or failed with the count of bytes
+// read back wrong and each line at fault (or that none explains them).
+void printSelfTest(const Console& console, const SelfTestDiagnosis& diagnosis);
 
 } // namespace rfprog::cli

@@ -86,6 +86,9 @@ enum class Text {
     NotBlank,
     TimerAnswered,
     TimerSilent,
+    SelfTestPassed,
+    SelfTestFailed,
+    EmulatorSilent,
     Interrupted,
     // Reports.
     DifferenceLine,
@@ -99,6 +102,11 @@ enum class Text {
     UnstablePasses,
     UnstableLine,
     UnstableCount,
+    DataLineStuckLow,
+    DataLineStuckHigh,
+    DataLinesShorted,
+    SelfTestAddressLine,
+    SelfTestUnexplained,
     // Questions and the voltage hold.
     AskEmulatorWrite,
     AskEmulatorRead,
@@ -141,10 +149,12 @@ inline constexpr TextEntry TextTable[] = {
      "0x100000000"},
     {Text::BadFormat, "--format {1}: use raw, ihex or srec",
      "--format {1}: используйте raw, ihex или srec"},
-    {Text::UnknownOperation, "unknown operation {1}: use read, write, verify, blank or timer",
-     "неизвестная операция {1}: используйте read, write, verify, blank или timer"},
-    {Text::MissingOperation, "no operation given: use read, write, verify, blank or timer",
-     "не задана операция: используйте read, write, verify, blank или timer"},
+    {Text::UnknownOperation,
+     "unknown operation {1}: use read, write, verify, blank, timer or selftest",
+     "неизвестная операция {1}: используйте read, write, verify, blank, timer или selftest"},
+    {Text::MissingOperation,
+     "no operation given: use read, write, verify, blank, timer or selftest",
+     "не задана операция: используйте read, write, verify, blank, timer или selftest"},
     {Text::MissingFile, "{1} needs a FILE", "операции {1} нужен ФАЙЛ"},
     {Text::ExtraArgument, "unexpected argument {1}", "лишний аргумент {1}"},
     {Text::OptionNotForOperation, "option {1} does not apply to {2}",
@@ -292,6 +302,10 @@ inline constexpr TextEntry TextTable[] = {
     {Text::TimerAnswered, "timer: the board's timer answered", "таймер: таймер платы ответил"},
     {Text::TimerSilent, "timer: the board's timer did not answer",
      "таймер: таймер платы не ответил"},
+    {Text::SelfTestPassed, "board self-test passed", "самопроверка платы пройдена"},
+    {Text::SelfTestFailed, "board self-test failed", "самопроверка платы не пройдена"},
+    {Text::EmulatorSilent, "the emulator did not answer (nothing loaded reads back)",
+     "эмулятор не ответил (ничего из загруженного не читается)"},
     {Text::Interrupted, "interrupted; the programming voltage is off",
      "прервано; напряжение программирования выключено"},
 
@@ -317,6 +331,18 @@ inline constexpr TextEntry TextTable[] = {
     {Text::UnstableLine, "{1}: read {2}; bits that changed: {3}",
      "{1}: прочитано {2}; менялись биты: {3}"},
     {Text::UnstableCount, "unstable bytes: {1} of {2}", "неустойчивых байтов: {1} из {2}"},
+    {Text::DataLineStuckLow, "data line {1} stuck at 0", "линия данных {1} залипла в 0"},
+    {Text::DataLineStuckHigh, "data line {1} stuck at 1", "линия данных {1} залипла в 1"},
+    {Text::DataLinesShorted, "data lines {1} and {2} shorted",
+     "линии данных {1} и {2} замкнуты между собой"},
+    {Text::SelfTestAddressLine,
+     "address line A{1} stuck, open or shorted: addresses that differ only in A{1} read the "
+     "same",
+     "адресная линия A{1} залипла, оборвана или замкнута: адреса, различающиеся только в "
+     "A{1}, читаются одинаково"},
+    {Text::SelfTestUnexplained,
+     "no data or address line explains the differences: suspect the emulator's memory",
+     "ни одна линия данных или адреса не объясняет различий: проверьте память эмулятора"},
 
     {Text::AskEmulatorWrite, "Switch the emulator to WRITE, then press Enter (Ctrl-C stops).",
      "Переключите эмулятор на запись и нажмите Enter (Ctrl-C — отмена)."},
@@ -352,6 +378,8 @@ Operations:
   verify FILE   compare the block of the ROM with FILE
   blank         check that the block reads FF
   timer         fire one test pulse and report whether the board's timer answered
+  selftest      test the board's data lines and counter through the ROM emulator:
+                load two patterns and read them back (no pulse, no chip at risk)
 
 Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
   --rom-offset N    first ROM address of the block (default 0)
@@ -391,7 +419,7 @@ Other options:
 Exit status:
   0    success
   1    the device answered but the result is negative: mismatch, not blank,
-       not programmable, unstable reads, timer silent
+       not programmable, unstable reads, timer silent, self-test fault
   2    usage error
   3    the port cannot be opened or used
   4    a file cannot be read or written
@@ -410,6 +438,9 @@ Exit status:
   verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
   blank         проверить, что блок читается как FF
   timer         подать один пробный импульс и сообщить, ответил ли таймер платы
+  selftest      проверить линии данных и счётчик платы через эмулятор ПЗУ:
+                загрузить два образца и прочитать их (без импульсов, микросхеме
+                ничего не грозит)
 
 Блок (числа десятичные или шестнадцатеричные с 0x; смещение в ПЗУ + длина <= 0x800):
   --rom-offset N    первый адрес блока в ПЗУ (по умолчанию 0)
@@ -450,7 +481,7 @@ verify их не сравнивает.
 Код завершения:
   0    успех
   1    устройство ответило, но результат отрицательный: несовпадение, ПЗУ не
-       стёрто, запись невозможна, неустойчивое чтение, таймер молчит
+       стёрто, запись невозможна, неустойчивое чтение, таймер молчит, неисправность при самопроверке
   2    ошибка в параметрах
   3    порт не открывается или не работает
   4    файл не читается или не записывается

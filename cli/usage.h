@@ -7,7 +7,7 @@
 
 namespace rfprog::cli {
 
-enum class Operation { None, Read, Write, Verify, Blank, Timer };
+enum class Operation { None, Read, Write, Verify, Blank, Timer, SelfTest };
 
 struct OperationName {
     std::string_view name;
@@ -18,7 +18,7 @@ struct OperationName {
 inline constexpr OperationName OperationNames[] = {
     {"read", Operation::Read, true},     {"write", Operation::Write, true},
     {"verify", Operation::Verify, true}, {"blank", Operation::Blank, false},
-    {"timer", Operation::Timer, false},
+    {"timer", Operation::Timer, false},  {"selftest", Operation::SelfTest, false},
 };
 
 enum class OptionId {

@@ -16,6 +16,7 @@ add_executable(rfprog-cli
     cli/progress.cpp
     cli/record_io.cpp
     cli/report.cpp
+    cli/selftest.cpp
     cli/sim_port.cpp
     cli/trace_file.cpp
     cli/console_${RFPROG_PLATFORM}.cpp

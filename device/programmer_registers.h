@@ -53,4 +53,9 @@ constexpr std::uint8_t controlByte(ControlValue value) {
 inline constexpr std::uint32_t RomSize = 2048; // addresses 0x000 to 0x7FF
 inline constexpr std::uint8_t ErasedByte = 0xFF;
 
+// The lines between the board and the socket: data D0 to D7, and the address counter's
+// outputs A0 to A10.
+inline constexpr int DataLines = 8;
+inline constexpr int AddressLines = 11;
+
 } // namespace rfprog

@@ -6,8 +6,6 @@ namespace rfprog {
 
 namespace {
 
-constexpr int DataBits = 8;
-
 int bitCount(std::uint8_t bits) {
     int count = 0;
     for (; bits != 0; bits &= static_cast<std::uint8_t>(bits - 1)) {
@@ -27,7 +25,7 @@ void nameDataLines(std::span<const std::uint8_t> expected, std::span<const std::
                    std::span<const bool> defined, Compare kind, WholeBlockComparison& comparison) {
     std::uint8_t anyOne = 0;
     std::uint8_t allOnes = 0xFF;
-    std::array<std::uint32_t, DataBits> expectedOnes{};
+    std::array<std::uint32_t, DataLines> expectedOnes{};
     std::uint32_t total = 0; // bytes with an expected value
     for (std::size_t i = 0; i < actual.size(); ++i) {
         anyOne |= actual[i];
@@ -36,11 +34,11 @@ void nameDataLines(std::span<const std::uint8_t> expected, std::span<const std::
             continue;
         }
         ++total;
-        for (int bit = 0; bit < DataBits; ++bit) {
+        for (int bit = 0; bit < DataLines; ++bit) {
             expectedOnes[bit] += (expected[i] >> bit) & 1U;
         }
     }
-    for (int bit = 0; bit < DataBits; ++bit) {
+    for (int bit = 0; bit < DataLines; ++bit) {
         const auto mask = static_cast<std::uint8_t>(1U << bit);
         // Reading 0 everywhere, every expected 1 is a missing one: a difference either way.
         if ((anyOne & mask) == 0 && expectedOnes[bit] >= LineEvidence) {

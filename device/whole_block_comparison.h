@@ -13,9 +13,6 @@ namespace rfprog {
 
 inline constexpr std::size_t ListedDifferences = 16;
 
-// The board's address lines A0 to A10: the counter's outputs to the socket.
-inline constexpr int AddressLines = 11;
-
 // A data or address line is named only when at least this many bytes (or address pairs)
 // tell against it, so that one or two differing bytes never name a line.
 inline constexpr std::uint32_t LineEvidence = 8;

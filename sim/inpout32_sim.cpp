@@ -11,7 +11,7 @@
 //   RFPROG_SIM_TIMER     status read after a pulse start that sees bit 7 (default 1),
 //                        or "never" for a dead timer
 //   RFPROG_SIM_FAULTS    comma-separated: absent, unprogrammable, nodriver, stuck0=HH,
-//                        stuck1=HH
+//                        stuck1=HH, addr-stuck0=N, addr-stuck1=N, short=K-L, flaky=AAA:B
 //   RFPROG_SIM_TRACE     trace file: one line per access, "W 37A 00" or "R 378 FF"
 //   RFPROG_SIM_WINDOW    report file: once the program's dialog is up, the icons it set
 //                        ("small=1 big=0"), seen from inside the program

@@ -20,7 +20,11 @@ inline constexpr const char* WindowReportVariable = "RFPROG_SIM_WINDOW";
 bool applyTimerSetting(SimulatedBoard& board, std::string_view timer);
 
 // faults: comma-separated "absent", "unprogrammable", "nodriver", "stuck0=HH",
-// "stuck1=HH". Returns false (and leaves the rest applied) when a word is not understood.
+// "stuck1=HH" (hexadecimal masks of data bits), "addr-stuck0=N", "addr-stuck1=N" (counter
+// output AN, decimal 0 to 10; one line each, repeated for more), "short=K-L" (two different
+// data lines 0 to 7; up to 8) and "flaky=AAA:B" (hexadecimal ROM address, data bit 0 to 7;
+// up to 8 addresses). Returns false (and leaves the rest applied) when a word is not
+// understood.
 bool applyFaultsSetting(SimulatedBoard& board, std::string_view faults);
 
 // The board's own settings, in the order every host reads and refuses them.

@@ -47,21 +47,22 @@ void SimulatedBoard::writeControl(ControlValue value) {
     } else if ((controlByte(previous) & ClockBit) != 0 && (controlByte(value) & ClockBit) == 0) {
         address_ = (address_ + 1) % RomSize; // the clock counts on its falling edge
     }
+    const std::uint32_t address = outputAddress();
     if (previous == ControlValue::VoltageOn && value == ControlValue::Pulse) {
         ++pulses_;
         pulseRunning_ = true;
         pulseOver_ = false;
         statusReadsInPulse_ = 0;
         if (!faults.unprogrammable) {
-            const std::uint8_t programmed = rom[address_] & dataLatch_; // bits only go 1 -> 0
-            romChanged_ = romChanged_ || programmed != rom[address_];
-            rom[address_] = programmed;
+            const std::uint8_t programmed = rom[address] & dataLatch_; // bits only go 1 -> 0
+            romChanged_ = romChanged_ || programmed != rom[address];
+            rom[address] = programmed;
         }
     }
     if (previous == ControlValue::Prelude && value == ControlValue::EmulatorStrobe &&
         emulatorPlugged) {
-        emulatorChanged_ = emulatorChanged_ || emulator[address_] != dataLatch_;
-        emulator[address_] = dataLatch_;
+        emulatorChanged_ = emulatorChanged_ || emulator[address] != dataLatch_;
+        emulator[address] = dataLatch_;
     }
 }
 
@@ -82,10 +83,36 @@ std::uint8_t SimulatedBoard::readData() {
     if (control_ != ControlValue::ReadRom) {
         return dataLatch_; // the PC drives the lines and reads back its own byte
     }
-    if (emulatorPlugged) {
-        return emulator[address_];
+    const std::uint32_t address = outputAddress();
+    return throughDataLines(emulatorPlugged ? emulator[address] : readRomCell(address));
+}
+
+std::uint32_t SimulatedBoard::outputAddress() const {
+    return (address_ & ~std::uint32_t{faults.addressStuckAtZero}) | faults.addressStuckAtOne;
+}
+
+std::uint8_t SimulatedBoard::readRomCell(std::uint32_t address) {
+    std::uint8_t value = rom[address];
+    for (std::size_t i = 0; i < faults.flakyCount; ++i) {
+        if (faults.flaky[i].address == address && ++flakyReads_[i] % 2 == 0) {
+            value ^= faults.flaky[i].mask;
+        }
     }
-    return static_cast<std::uint8_t>((rom[address_] & ~faults.stuckAtZero) | faults.stuckAtOne);
+    return value;
+}
+
+std::uint8_t SimulatedBoard::throughDataLines(std::uint8_t value) const {
+    // A 0 on one line of a short pulls the other down; repeated, so that lines shorted in
+    // a chain all follow.
+    for (std::size_t pass = 0; pass < faults.shortCount; ++pass) {
+        for (std::size_t i = 0; i < faults.shortCount; ++i) {
+            const std::uint8_t pair = faults.shorts[i];
+            if ((value & pair) != pair) {
+                value = static_cast<std::uint8_t>(value & ~pair);
+            }
+        }
+    }
+    return static_cast<std::uint8_t>((value & ~faults.stuckAtZero) | faults.stuckAtOne);
 }
 
 std::uint8_t SimulatedBoard::readStatus() {

@@ -40,6 +40,11 @@ TEST_F(UsageTest, BadCommandLinesExitTwoWithOneErrorAndTouchNothing) {
         {{"verify", "f", "--rom-offset", "0x7FF", "--length=2"},
          "ROM offset 0x7FF + length 2 is more than 0x800"},
         {{"timer", "--length", "1"}, "option --rom-offset/--file-offset/--length does not apply"},
+        {{"selftest", "f"}, "unexpected argument f"},
+        {{"selftest", "--file-offset", "1"},
+         "option --rom-offset/--file-offset/--length does not apply to selftest"},
+        {{"selftest", "--emulator"}, "option --emulator does not apply to selftest"},
+        {{"selftest", "--hold"}, "option --hold does not apply to selftest"},
         {{"verify", "f", "--hold"}, "option --hold does not apply to verify"},
         {{"read", "f", "--reads", "0"}, "--reads 0: the number of passes is 1 to 16"},
         {{"blank", "--reads=17"}, "--reads 17: the number of passes is 1 to 16"},
@@ -126,9 +131,11 @@ TEST_F(UsageTest, StandardFormsOfTheCommandLineAreTaken) {
 
 TEST_F(UsageTest, MalformedSimulatedBoardSettingsAreNamedAndRefused) {
     const Environment settings[] = {
-        {{"RFPROG_SIM_TIMER", "soon"}},
-        {{"RFPROG_SIM_FAULTS", "stuck0=zz"}},
-        {{"RFPROG_SIM_FAULTS", "absent,melted"}},
+        {{"RFPROG_SIM_TIMER", "soon"}},           {{"RFPROG_SIM_FAULTS", "stuck0=zz"}},
+        {{"RFPROG_SIM_FAULTS", "absent,melted"}}, {{"RFPROG_SIM_FAULTS", "addr-stuck0=11"}},
+        {{"RFPROG_SIM_FAULTS", "addr-stuck1=A"}}, {{"RFPROG_SIM_FAULTS", "short=2-2"}},
+        {{"RFPROG_SIM_FAULTS", "short=2,3"}},     {{"RFPROG_SIM_FAULTS", "flaky=800:1"}},
+        {{"RFPROG_SIM_FAULTS", "flaky=10:8"}},
     };
     for (const Environment& setting : settings) {
         const auto& [name, value] = *setting.begin();
@@ -143,7 +150,7 @@ TEST_F(UsageTest, MalformedSimulatedBoardSettingsAreNamedAndRefused) {
 
 TEST_F(UsageTest, QuestionsWithoutTerminalOrYesAreRefusedBeforeThePortOpens) {
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"timer"}, {"write", "f", "--emulator"}}) {
+         {std::vector<std::string>{"timer"}, {"write", "f", "--emulator"}, {"selftest"}}) {
         std::vector<std::string> traced = arguments;
         traced.insert(traced.end(), {"--trace", trace.string()});
         const CliResult result = run(traced);

@@ -67,6 +67,12 @@ TEST(SimulatorSettings, MalformedStuckByteStopsTheProgram) {
     expectRefused(settings, L"RFPROG_SIM_FAULTS=\"stuck0=1G\"");
 }
 
+TEST(SimulatorSettings, MalformedLineFaultStopsTheProgram) {
+    SimSettings settings;
+    settings.faults = "short=3-3";
+    expectRefused(settings, L"RFPROG_SIM_FAULTS=\"short=3-3\"");
+}
+
 TEST(SimulatorSettings, NonNumericTimerStopsTheProgram) {
     SimSettings settings;
     settings.timer = "soon";

@@ -132,8 +132,11 @@ Message expectedResult(Cmd command, Fault fault) {
     case Cmd::Write: // only a healthy or merely slow board programs and verifies
         return fault == Fault::None || fault == Fault::SlowTimer ? Message::WriteDone
                                                                  : Message::WriteError;
-    case Cmd::WriteEmulator: // the emulator needs neither the timer nor the ROM's bits
-        return fault == Fault::Absent ? Message::WriteError : Message::WriteDone;
+    case Cmd::WriteEmulator: // the emulator needs neither the timer nor the ROM's bits, but
+                             // it is read back over the same data lines
+        return fault == Fault::Absent || fault == Fault::StuckAtZero || fault == Fault::StuckAtOne
+                   ? Message::WriteError
+                   : Message::WriteDone;
     case Cmd::Calibration: // only a timer that never answers fails
         return fault == Fault::Absent || fault == Fault::DeadTimer ? Message::TimerError
                                                                    : Message::VoltageOn;
