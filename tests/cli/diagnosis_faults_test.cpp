@@ -9,7 +9,7 @@ using DiagnosisFaultsTest = CliTest;
 
 const Environment Flaky = {{"RFPROG_SIM_FAULTS", "flaky=005:3"}};
 
-TEST_F(DiagnosisFaultsTest, DISABLED_AFlakyBitFailsTheReadAndWritesNoFile) {
+TEST_F(DiagnosisFaultsTest, AFlakyBitFailsTheReadAndWritesNoFile) {
     const auto rom0 = pattern(RomSize, 5);
     writeFile(rom, rom0);
     const fs::path image = folder / "image.bin";
@@ -37,7 +37,7 @@ TEST_F(DiagnosisFaultsTest, DISABLED_AFlakyBitFailsTheReadAndWritesNoFile) {
     EXPECT_EQ(lineCount(verify.out, "differing bytes"), 0u);
 }
 
-TEST_F(DiagnosisFaultsTest, DISABLED_ThreePassesWriteTheMajorityAndSaySo) {
+TEST_F(DiagnosisFaultsTest, ThreePassesWriteTheMajorityAndSaySo) {
     const auto rom0 = pattern(RomSize, 5);
     writeFile(rom, rom0);
     const fs::path image = folder / "image.bin";
@@ -51,7 +51,7 @@ TEST_F(DiagnosisFaultsTest, DISABLED_ThreePassesWriteTheMajorityAndSaySo) {
     EXPECT_EQ(readFile(image), rom0); // the flaky bit reads true in two passes of three
 }
 
-TEST_F(DiagnosisFaultsTest, DISABLED_AStuckAddressLineIsNamedAfterAWrite) {
+TEST_F(DiagnosisFaultsTest, AStuckAddressLineIsNamedAfterAWrite) {
     const auto image = pattern(RomSize, 8);
     const fs::path file = folder / "image.bin";
     writeFile(file, image);
