@@ -1,8 +1,9 @@
-// The five operations on an open port, each the core's port traffic for its block: read,
-// write (a block read as pre-check, programming or emulator loading, a block read as
-// verification), verify, blank (a block read each) and timer. Verification reads the whole
-// block rather than stopping at the first difference, so that the report can list the
-// differences; for a block that matches, the traffic is the same as the dialog's.
+// The operations on an open port, each the core's port traffic for its block: read,
+// write (a block read as pre-check, programming of the bytes that need a pulse or emulator
+// loading, a block read as verification), verify, blank (a block read each), timer, and
+// idle (control 0x00 alone). Verification reads the whole block rather than stopping at
+// the first difference, so that the report can list the differences; for a block that
+// matches, the traffic is the same as the dialog's.
 #pragma once
 
 #include "cli/exit_status.h"
@@ -25,7 +26,8 @@ struct OperationContext {
     Progress& progress;
     TraceFile& trace;
     std::span<std::uint8_t> fileBlock; // write, verify: loaded from FILE; read: filled
-    std::span<std::uint8_t> romBlock;  // read: what the ROM reads
+    std::span<const bool> fileDefined; // bytes FILE defines; empty: all (raw files)
+    std::span<std::uint8_t> romBlock;  // what the ROM reads: read, pre-check, verification
     const FileNameChar* fileName;      // FILE as image/ takes it
 };
 

@@ -130,6 +130,9 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
     case OptionId::Force:
         options.force = true;
         break;
+    case OptionId::EveryByte:
+        options.everyByte = true;
+        break;
     case OptionId::Emulator:
         options.emulator = true;
         break;
@@ -144,6 +147,9 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
         break;
     case OptionId::Help:
         options.help = true;
+        break;
+    case OptionId::Version:
+        options.version = true;
         break;
     }
 }
@@ -260,13 +266,18 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
         return fail(error, Text::OptionNotForOperation, "--force",
                     options.emulator ? "write --emulator" : name);
     }
+    if (options.everyByte && (options.operation != Operation::Write || options.emulator)) {
+        return fail(error, Text::OptionNotForOperation, "--every-byte",
+                    options.emulator ? "write --emulator" : name);
+    }
     if (options.emulator && options.operation != Operation::Write) {
         return fail(error, Text::OptionNotForOperation, "--emulator", name);
     }
     if (options.hold && options.operation != Operation::Timer) {
         return fail(error, Text::OptionNotForOperation, "--hold", name);
     }
-    if (typed.blockGiven && options.operation == Operation::Timer) {
+    if (typed.blockGiven &&
+        (options.operation == Operation::Timer || options.operation == Operation::Idle)) {
         return fail(error, Text::OptionNotForOperation, "--rom-offset/--file-offset/--length",
                     name);
     }
@@ -313,7 +324,7 @@ bool parseOptions(std::span<char* const> arguments, std::string_view defaultPort
             return false;
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return true;
     }
     if (options.operation == Operation::None) {

@@ -3,8 +3,8 @@
 
 #include "cli/port_choice.h"
 #include "cli/texts.h"
-#include "ui/block_rules.h"
 #include "cli/usage.h"
+#include "ui/block_rules.h"
 
 #include <array>
 #include <cstdint>
@@ -22,11 +22,13 @@ struct Options {
     PortChoice portChoice;
     std::string_view trace;
     bool force = false;
+    bool everyByte = false; // write: a pulse for every byte FILE defines
     bool emulator = false;
     bool hold = false;
     bool yes = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 
     bool questionsAsked() const {
         return operation == Operation::Timer || (operation == Operation::Write && emulator);

@@ -30,6 +30,7 @@ void Progress::begin(Text operation, bool estimate) {
     lastDraw_ = start_;
     lastPercent_ = 0;
     drawnWidth_ = 0;
+    complete_ = false;
     if (shown_) {
         draw(0, 1, 0);
     }
@@ -48,7 +49,9 @@ bool Progress::byteDone(std::uint32_t bytesDone, std::uint32_t bytesTotal) {
     if (interruptRequested()) {
         return false;
     }
-    if (!shown_ || bytesTotal == 0) {
+    // A write passes over the bytes after its last pulse still at 100%: that line is
+    // drawn once.
+    if (!shown_ || bytesTotal == 0 || complete_) {
         return true;
     }
     const std::uint32_t now = monotonicMilliseconds();
@@ -56,6 +59,7 @@ bool Progress::byteDone(std::uint32_t bytesDone, std::uint32_t bytesTotal) {
     if (percent != lastPercent_ || now - lastDraw_ >= RedrawMs || bytesDone == bytesTotal) {
         lastPercent_ = percent;
         lastDraw_ = now;
+        complete_ = bytesDone == bytesTotal;
         draw(bytesDone, bytesTotal, now - start_);
     }
     return true;

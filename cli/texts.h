@@ -62,7 +62,9 @@ enum class Text {
     NotBlank,
     TimerAnswered,
     TimerSilent,
+    IdleDone,
     Interrupted,
+    Version,
     // Reports.
     DifferenceLine,
     NotBlankLine,
@@ -106,10 +108,10 @@ inline constexpr TextEntry TextTable[] = {
     {Text::BlockPastEnd,
      "the block runs past the end of the ROM: ROM offset {1} + length {2} is more than 0x800",
      "блок выходит за конец ПЗУ: смещение в ПЗУ {1} + длина {2} больше 0x800"},
-    {Text::UnknownOperation, "unknown operation {1}: use read, write, verify, blank or timer",
-     "неизвестная операция {1}: используйте read, write, verify, blank или timer"},
-    {Text::MissingOperation, "no operation given: use read, write, verify, blank or timer",
-     "не задана операция: используйте read, write, verify, blank или timer"},
+    {Text::UnknownOperation, "unknown operation {1}: use read, write, verify, blank, timer or idle",
+     "неизвестная операция {1}: используйте read, write, verify, blank, timer или idle"},
+    {Text::MissingOperation, "no operation given: use read, write, verify, blank, timer or idle",
+     "не задана операция: используйте read, write, verify, blank, timer или idle"},
     {Text::MissingFile, "{1} needs a FILE", "операции {1} нужен ФАЙЛ"},
     {Text::ExtraArgument, "unexpected argument {1}", "лишний аргумент {1}"},
     {Text::OptionNotForOperation, "option {1} does not apply to {2}",
@@ -185,8 +187,8 @@ inline constexpr TextEntry TextTable[] = {
 
     {Text::ReadDone, "read: {1} bytes from ROM {2} written into {3} at offset {4}",
      "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} со смещения {4}"},
-    {Text::WriteDone, "write: {1} bytes at ROM {2} programmed and verified",
-     "запись: {1} байт с адреса ПЗУ {2} записаны и проверены"},
+    {Text::WriteDone, "write: {1} bytes at ROM {2} verified: {3} programmed, {4} already held",
+     "запись: {1} байт с адреса ПЗУ {2} проверены: записано {3}, уже было {4}"},
     {Text::EmulatorDone, "write: {1} bytes at ROM {2} loaded into the emulator and verified",
      "запись: {1} байт с адреса ПЗУ {2} загружены в эмулятор и проверены"},
     {Text::WriteMismatch, "write: the ROM does not match the file after programming",
@@ -208,8 +210,11 @@ inline constexpr TextEntry TextTable[] = {
     {Text::TimerAnswered, "timer: the board's timer answered", "таймер: таймер платы ответил"},
     {Text::TimerSilent, "timer: the board's timer did not answer",
      "таймер: таймер платы не ответил"},
+    {Text::IdleDone, "idle: the port's control lines are at 0x00 (programming voltage off)",
+     "покой: линии управления порта в 0x00 (напряжение программирования выключено)"},
     {Text::Interrupted, "interrupted; the programming voltage is off",
      "прервано; напряжение программирования выключено"},
+    {Text::Version, "rfprog-cli {1}", "rfprog-cli {1}"},
 
     {Text::DifferenceLine, "{1}: file {2}, ROM {3}", "{1}: файл {2}, ПЗУ {3}"},
     {Text::NotBlankLine, "{1}: ROM {3} instead of {2}", "{1}: ПЗУ {3} вместо {2}"},
@@ -252,10 +257,12 @@ Operations:
   read FILE     read the block from the ROM into FILE at the file offset
                 (FILE is created if missing and never truncated)
   write FILE    program the block from FILE into the ROM, then verify it; first
-                refuses, changing nothing, when a bit would have to go from 0 to 1
+                refuses, changing nothing, when a bit would have to go from 0 to 1;
+                pulses only the bytes the ROM does not already hold
   verify FILE   compare the block of the ROM with FILE
   blank         check that the block reads FF
   timer         fire one test pulse and report whether the board's timer answered
+  idle          only set the board idle (programming voltage off), e.g. at boot
 
 Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
   --rom-offset N    first ROM address of the block (default 0)
@@ -273,12 +280,18 @@ Port:
 
 Other options:
   --force       write: skip the check for bits that would have to go from 0 to 1
+                (then every byte but FF gets a pulse)
+  --every-byte  write: a pulse for every byte of the block, held or not
   --emulator    write: load the ROM emulator instead of the ROM
   --hold        timer: then keep the programming voltage on until Enter
   -y, --yes     answer the questions that need the operator's hands (switch the
                 emulator, remove the chip), for scripts
   -q, --quiet   no progress display
   -h, --help    this text
+  --version     the program's name and version
+
+read, write and verify end with a line of the block's checksums as the ROM
+holds it: "crc32 XXXXXXXX  sha1 <40 hex digits>  sum16 XXXX".
 
 Exit status:
   0    success
@@ -297,10 +310,13 @@ Exit status:
   read ФАЙЛ     прочитать блок ПЗУ в ФАЙЛ по смещению в файле
                 (файл создаётся, если его нет, и никогда не обрезается)
   write ФАЙЛ    записать блок из ФАЙЛА в ПЗУ и проверить; сначала отказывает,
-                ничего не меняя, если бит пришлось бы перевести из 0 в 1
+                ничего не меняя, если бит пришлось бы перевести из 0 в 1;
+                импульс получают только байты, которых в ПЗУ ещё нет
   verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
   blank         проверить, что блок читается как FF
   timer         подать один пробный импульс и сообщить, ответил ли таймер платы
+  idle          только перевести плату в покой (напряжение программирования
+                выключено), например при загрузке системы
 
 Блок (числа десятичные или шестнадцатеричные с 0x; смещение в ПЗУ + длина <= 0x800):
   --rom-offset N    первый адрес блока в ПЗУ (по умолчанию 0)
@@ -318,12 +334,18 @@ Exit status:
 
 Прочие параметры:
   --force       write: не проверять биты, которые пришлось бы перевести из 0 в 1
+                (тогда импульс получает каждый байт, кроме FF)
+  --every-byte  write: импульс каждому байту блока, есть он уже в ПЗУ или нет
   --emulator    write: загрузить эмулятор ПЗУ вместо ПЗУ
   --hold        timer: затем держать напряжение программирования до Enter
   -y, --yes     ответить на вопросы, требующие рук оператора (переключить
                 эмулятор, удалить микросхему), для сценариев
   -q, --quiet   не показывать ход работы
   -h, --help    эта справка
+  --version     название и версия программы
+
+read, write и verify выводят в конце строку контрольных сумм блока, каким его
+хранит ПЗУ: "crc32 XXXXXXXX  sha1 <40 шестнадцатеричных цифр>  sum16 XXXX".
 
 Код завершения:
   0    успех

@@ -7,7 +7,7 @@
 
 namespace rfprog::cli {
 
-enum class Operation { None, Read, Write, Verify, Blank, Timer };
+enum class Operation { None, Read, Write, Verify, Blank, Timer, Idle };
 
 struct OperationName {
     std::string_view name;
@@ -18,7 +18,7 @@ struct OperationName {
 inline constexpr OperationName OperationNames[] = {
     {"read", Operation::Read, true},     {"write", Operation::Write, true},
     {"verify", Operation::Verify, true}, {"blank", Operation::Blank, false},
-    {"timer", Operation::Timer, false},
+    {"timer", Operation::Timer, false},  {"idle", Operation::Idle, false},
 };
 
 enum class OptionId {
@@ -29,11 +29,13 @@ enum class OptionId {
     Ecr,
     Trace,
     Force,
+    EveryByte,
     Emulator,
     Hold,
     Yes,
     Quiet,
     Help,
+    Version,
 };
 
 struct OptionName {
@@ -52,11 +54,13 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Ecr, "--ecr", 0, "N", "N"},
     {OptionId::Trace, "--trace", 0, "FILE", "ФАЙЛ"},
     {OptionId::Force, "--force", 0, {}, {}},
+    {OptionId::EveryByte, "--every-byte", 0, {}, {}},
     {OptionId::Emulator, "--emulator", 0, {}, {}},
     {OptionId::Hold, "--hold", 0, {}, {}},
     {OptionId::Yes, "--yes", 'y', {}, {}},
     {OptionId::Quiet, "--quiet", 'q', {}, {}},
     {OptionId::Help, "--help", 'h', {}, {}},
+    {OptionId::Version, "--version", 0, {}, {}},
 };
 
 } // namespace rfprog::cli

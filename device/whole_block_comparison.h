@@ -36,9 +36,11 @@ enum class Compare {
 // Reads every byte of the ROM block at romOffset that expected stands for, with the
 // traffic of readRomBlock, and compares it with expected; the guarantees of the block
 // operations apply. When the device's observer stops the read, the result is incomplete
-// and is to be dropped.
+// and is to be dropped. The bytes read are kept in bytesRead when it is given (as long as
+// expected).
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
-                                              std::uint32_t romOffset, Compare kind);
+                                              std::uint32_t romOffset, Compare kind,
+                                              std::span<std::uint8_t> bytesRead = {});
 
 } // namespace rfprog
