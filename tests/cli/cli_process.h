@@ -34,6 +34,9 @@ class CliProcess {
     void input(const std::string& text);
     void closeInput();
     void signal(int number);
+    // Whether the program sleeps in a system call (its state S in /proc), as it does
+    // only when it waits for input or for a full pipe.
+    bool sleeping() const;
     // Standard error so far (the terminal's output when there is one).
     std::string errorSoFar();
     // Waits for the end; a process still running after the timeout is killed.
