@@ -257,8 +257,8 @@ Operations:
   read FILE     read the block from the ROM into FILE at the file offset
                 (FILE is created if missing and never truncated)
   write FILE    program the block from FILE into the ROM, then verify it; first
-                refuses, changing nothing, when a bit would have to go from 0 to 1;
-                pulses only the bytes the ROM does not already hold
+                refuses, changing nothing, when a bit would have to go from 0 to 1
+                (pulses only the bytes the ROM does not already hold)
   verify FILE   compare the block of the ROM with FILE
   blank         check that the block reads FF
   timer         fire one test pulse and report whether the board's timer answered
