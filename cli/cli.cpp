@@ -34,9 +34,9 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
                              progress,
                              trace,
                              fileBlock,
+                             fileDefined,
                              std::span(romBuffer).first(options.block.length),
                              fileName,
-                             fileDefined,
                              filePlace};
     if (!interruptRequested()) {
         status = runOperation(context);
@@ -63,6 +63,10 @@ int runCli(std::span<char* const> arguments) {
     }
     if (options.help) {
         writeText(Stream::Out, console.text(Text::Help));
+        return exitCode(ExitStatus::Success);
+    }
+    if (options.version) {
+        console.result(Text::Version, {RFPROG_VERSION_TEXT});
         return exitCode(ExitStatus::Success);
     }
     if (options.questionsAsked() && !options.yes && !isTerminal(Stream::In)) {

@@ -3,7 +3,9 @@
 #include "cli/platform.h"
 #include "cli/report.h"
 #include "cli/selftest.h"
+#include "device/pulse_plan.h"
 #include "device/read_passes.h"
+#include "image/checksums.h"
 
 #include <algorithm>
 #include <array>
@@ -57,26 +59,38 @@ Number romAddress(const OperationContext& context) {
     return Number::hex(context.options.block.romOffset, 3);
 }
 
+// The checksums of the block as the ROM holds it, one line on standard output.
+void printChecksums(std::span<const std::uint8_t> bytes) {
+    const ChecksumLine checksums(blockChecksums(bytes));
+    Line line;
+    line.add(checksums.text()).add('\n');
+    writeText(Stream::Out, line.view());
+}
+
 // The bytes of expected that a comparison looks at: those FILE defines.
 std::uint32_t comparedBytes(const OperationContext& context,
                             std::span<const std::uint8_t> expected) {
     return static_cast<std::uint32_t>(expected.size()) - context.filePlace.undefined;
 }
 
-// Reads the whole block once and compares it with expected; false when interrupted.
+// Reads the whole block once into romBlock and compares it with expected; false when
+// interrupted.
 bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> expected,
                     Text progressText, Compare kind, WholeBlockComparison& comparison) {
     context.progress.begin(progressText, false);
     comparison = readAndCompareWholeBlock(context.device, expected, context.options.block.romOffset,
-                                          kind, context.fileDefined);
+                                          kind, context.fileDefined, context.romBlock);
     context.progress.end();
     return !interruptRequested();
 }
 
-// Reads the block back and reports it against expected: done, or mismatch and the report;
-// when the passes disagree, the unstable bytes under the operation's name instead.
+// Reads the block back and reports it against expected: done (its arguments the length,
+// the address and doneMore, then where in FILE) and, when asked, the checksums of the
+// bytes read back; or mismatch and the report; when the passes disagree, the unstable
+// bytes under the operation's name instead.
 ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> expected,
-                       Text progressText, Text done, Text mismatch, Text lineText, Text operation) {
+                       Text progressText, Text done, Text mismatch, Text lineText, Text operation,
+                       bool checksums = false, std::array<std::string_view, 2> doneMore = {}) {
     PassAgreement agreement;
     if (!readPasses(context, progressText, agreement)) {
         return ExitStatus::Interrupted;
@@ -96,8 +110,13 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
                         ? Text::ResultUndefinedNotCompared
                         : Text::ResultUndefinedKept,
                     context.console, tail);
-        context.console.result(done, {blockLength(context).view(), romAddress(context).view()},
-                               tail.view());
+        context.console.result(
+            done,
+            {blockLength(context).view(), romAddress(context).view(), doneMore[0], doneMore[1]},
+            tail.view());
+        if (checksums) {
+            printChecksums(context.romBlock);
+        }
         return ExitStatus::Success;
     }
     context.console.result(mismatch);
@@ -140,12 +159,14 @@ ExitStatus readOperation(OperationContext& context) {
     context.console.result(raw ? Text::ReadDone : Text::ReadIntoRecordDone,
                            {blockLength(context).view(), romAddress(context).view(), options.file,
                             fileAddress.view()});
+    printChecksums(context.romBlock);
     return ExitStatus::Success;
 }
 
 ExitStatus writeRomOperation(OperationContext& context) {
+    const Options& options = context.options;
     const std::span<const std::uint8_t> file = context.fileBlock;
-    if (!context.options.force) {
+    if (!options.force) {
         // One ordinary block read: a UV EPROM can only clear bits, so a 1 in the file over
         // a 0 in the ROM cannot be programmed.
         WholeBlockComparison blocked;
@@ -159,14 +180,27 @@ ExitStatus writeRomOperation(OperationContext& context) {
             return ExitStatus::Negative;
         }
     }
-    context.progress.begin(Text::ProgressWrite, true);
-    context.device.programRomBlock(file, context.options.block.romOffset);
-    context.progress.end();
-    if (interruptRequested()) {
-        return ExitStatus::Interrupted;
+    // The pre-check has read what the ROM holds; without it, only an FFh is known to gain
+    // nothing from a pulse.
+    const PulseRule rule = options.everyByte ? PulseRule::EveryByte
+                           : options.force   ? PulseRule::NotErased
+                                             : PulseRule::Changed;
+    std::array<bool, RomSize> pulseBuffer{};
+    const std::span<bool> pulse = std::span(pulseBuffer).first(file.size());
+    const PulseCounts counts = planPulses(rule, file, context.romBlock, context.fileDefined, pulse);
+    // With nothing to pulse the voltage stays off, and the write is its verification.
+    if (counts.programmed > 0) {
+        context.progress.begin(Text::ProgressWrite, true);
+        context.device.programSelectedBytes(file, pulse, options.block.romOffset);
+        context.progress.end();
+        if (interruptRequested()) {
+            return ExitStatus::Interrupted;
+        }
     }
-    return verifyBlock(context, file, Text::ProgressVerify, Text::WriteDone, Text::WriteMismatch,
-                       Text::DifferenceLine, Text::ProgressWrite);
+    return verifyBlock(
+        context, file, Text::ProgressVerify, Text::WriteDone, Text::WriteMismatch,
+        Text::DifferenceLine, Text::ProgressWrite, true,
+        {Number::decimal(counts.programmed).view(), Number::decimal(counts.alreadyHeld).view()});
 }
 
 // The emulator is memory: anything can be loaded over anything, so there is no pre-check.
@@ -195,7 +229,7 @@ ExitStatus writeEmulatorOperation(OperationContext& context) {
         return ExitStatus::Interrupted;
     }
     return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::EmulatorDone,
-                       Text::EmulatorMismatch, Text::DifferenceLine, Text::ProgressWrite);
+                       Text::EmulatorMismatch, Text::DifferenceLine, Text::ProgressWrite, true);
 }
 
 // The board tested through the emulator: per round, the operator switches it to write, a
@@ -278,13 +312,19 @@ ExitStatus runOperation(OperationContext& context) {
                                         : writeRomOperation(context);
     case Operation::Verify:
         return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::VerifyMatch,
-                           Text::VerifyMismatch, Text::DifferenceLine, Text::ProgressVerify);
+                           Text::VerifyMismatch, Text::DifferenceLine, Text::ProgressVerify, true);
     case Operation::Blank:
         return blankOperation(context);
     case Operation::Timer:
         return timerOperation(context);
     case Operation::SelfTest:
         return selfTestOperation(context);
+    case Operation::Idle:
+        // Opening the port has set the board idle already; this is the operation's own
+        // write, for a board left with the voltage on (by the kernel's probe at boot).
+        context.device.switchOff();
+        context.console.result(Text::IdleDone);
+        return ExitStatus::Success;
     case Operation::None:
         break;
     }

@@ -1,10 +1,11 @@
-// The six operations on an open port, each the core's port traffic for its block: read,
-// write (a block read as pre-check, programming or emulator loading, the block read back
-// as verification), verify, blank, timer, and selftest (emulator loads and block reads of
-// the whole ROM's addresses). The reads but the pre-check and the self-test's are made
-// --reads times (read: twice by default), and the passes compared. Verification reads the
-// whole block rather than stopping at the first difference, so that the report can list
-// the differences; for a block that matches, read once, the traffic is the dialog's.
+// The operations on an open port, each the core's port traffic for its block: read,
+// write (a block read as pre-check, programming of the bytes that need a pulse or emulator
+// loading, the block read back as verification), verify, blank, timer, selftest (emulator
+// loads and block reads of the whole ROM's addresses) and idle (control 0x00 alone). The
+// reads but the pre-check and the self-test's are made --reads times (read: twice by
+// default), and the passes compared. Verification reads the whole block rather than
+// stopping at the first difference, so that the report can list the differences; for a
+// block that matches, read once, the traffic is the dialog's.
 #pragma once
 
 #include "cli/exit_status.h"
@@ -28,12 +29,10 @@ struct OperationContext {
     Progress& progress;
     TraceFile& trace;
     std::span<std::uint8_t> fileBlock; // write, verify: loaded from FILE; read: filled
-    std::span<std::uint8_t> romBlock;  // read: what the ROM reads
+    std::span<const bool> fileDefined; // write, verify: bytes FILE defines; empty: all (raw)
+    std::span<std::uint8_t> romBlock;  // what the ROM reads: read, pre-check, verification
     const FileNameChar* fileName;      // FILE as image/ takes it
-    // write, verify: the bytes of fileBlock that FILE defines; empty when it defines every
-    // one, as a raw file does.
-    std::span<const bool> fileDefined;
-    const FilePlace& filePlace; // where the block lies in FILE
+    const FilePlace& filePlace;        // where the block lies in FILE
 };
 
 ExitStatus runOperation(OperationContext& context);

@@ -145,6 +145,9 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
     case OptionId::Force:
         options.force = true;
         break;
+    case OptionId::EveryByte:
+        options.everyByte = true;
+        break;
     case OptionId::Emulator:
         options.emulator = true;
         break;
@@ -159,6 +162,9 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
         break;
     case OptionId::Help:
         options.help = true;
+        break;
+    case OptionId::Version:
+        options.version = true;
         break;
     }
 }
@@ -300,6 +306,10 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
         return fail(error, Text::OptionNotForOperation, "--force",
                     options.emulator ? "write --emulator" : name);
     }
+    if (options.everyByte && (options.operation != Operation::Write || options.emulator)) {
+        return fail(error, Text::OptionNotForOperation, "--every-byte",
+                    options.emulator ? "write --emulator" : name);
+    }
     if (options.emulator && options.operation != Operation::Write) {
         return fail(error, Text::OptionNotForOperation, "--emulator", name);
     }
@@ -307,7 +317,8 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
         return fail(error, Text::OptionNotForOperation, "--hold", name);
     }
     if (typed.blockGiven &&
-        (options.operation == Operation::Timer || options.operation == Operation::SelfTest)) {
+        (options.operation == Operation::Timer || options.operation == Operation::SelfTest ||
+         options.operation == Operation::Idle)) {
         return fail(error, Text::OptionNotForOperation, "--rom-offset/--file-offset/--length",
                     name);
     }
@@ -376,7 +387,7 @@ bool parseOptions(std::span<char* const> arguments, std::string_view defaultPort
             return false;
         }
     }
-    if (options.help) {
+    if (options.help || options.version) {
         return true;
     }
     if (options.operation == Operation::None) {

@@ -24,6 +24,7 @@ struct Options {
     std::string_view trace;
     std::uint32_t reads = 1; // passes of each block read but the write's pre-check
     bool force = false;
+    bool everyByte = false; // write: a pulse for every byte FILE defines
     bool emulator = false;
     bool hold = false;
     bool yes = false;
@@ -33,6 +34,7 @@ struct Options {
     RecordFormat format = RecordFormat::Raw;
     // A record file's block starts, unless given, where the file's base puts it.
     bool fileOffsetGiven = false;
+    bool version = false;
 
     bool questionsAsked() const {
         return operation == Operation::Timer || operation == Operation::SelfTest ||

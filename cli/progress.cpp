@@ -32,6 +32,7 @@ void Progress::begin(Text operation, bool estimate) {
     lastDraw_ = start_;
     lastPercent_ = 0;
     drawnWidth_ = 0;
+    complete_ = false;
     if (shown_) {
         draw(0, 1, 0);
     }
@@ -55,7 +56,9 @@ bool Progress::byteDone(std::uint32_t passBytesDone, std::uint32_t passBytes) {
     if (interruptRequested()) {
         return false;
     }
-    if (!shown_ || passBytes == 0) {
+    // A write passes over the bytes after its last pulse still at 100%: that line is
+    // drawn once.
+    if (!shown_ || passBytes == 0 || complete_) {
         return true;
     }
     const std::uint32_t bytesDone = passIndex_ * passBytes + passBytesDone;
@@ -65,6 +68,7 @@ bool Progress::byteDone(std::uint32_t passBytesDone, std::uint32_t passBytes) {
     if (percent != lastPercent_ || now - lastDraw_ >= RedrawMs || bytesDone == bytesTotal) {
         lastPercent_ = percent;
         lastDraw_ = now;
+        complete_ = bytesDone == bytesTotal;
         draw(bytesDone, bytesTotal, now - start_);
     }
     return true;

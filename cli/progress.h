@@ -1,6 +1,7 @@
 // The byte observer of the program's block operations: it stops them between bytes when
 // the operator interrupts, and, while a terminal shows standard error, draws the progress
-// line: operation, bar, percent, elapsed time and, for writes, an estimate of the rest.
+// line: operation, bar, percent, elapsed time and, for writes, an estimate of the rest
+// (a write counts its pulses, which take its time, not the bytes it passes over).
 // It never touches the port.
 #pragma once
 
@@ -34,6 +35,7 @@ class Progress final : public ByteObserver {
     std::uint32_t start_ = 0;
     std::uint32_t lastDraw_ = 0;
     std::uint32_t lastPercent_ = 0;
+    bool complete_ = false; // the 100% line is drawn
     std::size_t drawnWidth_ = 0;
 };
 

@@ -89,7 +89,9 @@ enum class Text {
     SelfTestPassed,
     SelfTestFailed,
     EmulatorSilent,
+    IdleDone,
     Interrupted,
+    Version,
     // Reports.
     DifferenceLine,
     NotBlankLine,
@@ -150,11 +152,11 @@ inline constexpr TextEntry TextTable[] = {
     {Text::BadFormat, "--format {1}: use raw, ihex or srec",
      "--format {1}: используйте raw, ihex или srec"},
     {Text::UnknownOperation,
-     "unknown operation {1}: use read, write, verify, blank, timer or selftest",
-     "неизвестная операция {1}: используйте read, write, verify, blank, timer или selftest"},
+     "unknown operation {1}: use read, write, verify, blank, timer, selftest or idle",
+     "неизвестная операция {1}: используйте read, write, verify, blank, timer, selftest или idle"},
     {Text::MissingOperation,
-     "no operation given: use read, write, verify, blank, timer or selftest",
-     "не задана операция: используйте read, write, verify, blank, timer или selftest"},
+     "no operation given: use read, write, verify, blank, timer, selftest or idle",
+     "не задана операция: используйте read, write, verify, blank, timer, selftest или idle"},
     {Text::MissingFile, "{1} needs a FILE", "операции {1} нужен ФАЙЛ"},
     {Text::ExtraArgument, "unexpected argument {1}", "лишний аргумент {1}"},
     {Text::OptionNotForOperation, "option {1} does not apply to {2}",
@@ -274,8 +276,8 @@ inline constexpr TextEntry TextTable[] = {
      "большинства (нечётное --reads от 3 записывает его)"},
     {Text::ReadIntoRecordDone, "read: {1} bytes from ROM {2} written into {3} at address {4}",
      "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} по адресу {4}"},
-    {Text::WriteDone, "write: {1} bytes at ROM {2} programmed and verified",
-     "запись: {1} байт с адреса ПЗУ {2} записаны и проверены"},
+    {Text::WriteDone, "write: {1} bytes at ROM {2} verified: {3} programmed, {4} already held",
+     "запись: {1} байт с адреса ПЗУ {2} проверены: записано {3}, уже было {4}"},
     {Text::EmulatorDone, "write: {1} bytes at ROM {2} loaded into the emulator and verified",
      "запись: {1} байт с адреса ПЗУ {2} загружены в эмулятор и проверены"},
     {Text::WriteMismatch, "write: the ROM does not match the file after programming",
@@ -306,8 +308,11 @@ inline constexpr TextEntry TextTable[] = {
     {Text::SelfTestFailed, "board self-test failed", "самопроверка платы не пройдена"},
     {Text::EmulatorSilent, "the emulator did not answer (nothing loaded reads back)",
      "эмулятор не ответил (ничего из загруженного не читается)"},
+    {Text::IdleDone, "idle: the port's control lines are at 0x00 (programming voltage off)",
+     "покой: линии управления порта в 0x00 (напряжение программирования выключено)"},
     {Text::Interrupted, "interrupted; the programming voltage is off",
      "прервано; напряжение программирования выключено"},
+    {Text::Version, "rfprog-cli {1}", "rfprog-cli {1}"},
 
     {Text::DifferenceLine, "{1}: file {2}, ROM {3}", "{1}: файл {2}, ПЗУ {3}"},
     {Text::NotBlankLine, "{1}: ROM {3} instead of {2}", "{1}: ПЗУ {3} вместо {2}"},
@@ -375,11 +380,13 @@ Operations:
                 gets the block in place of that range, its other records kept)
   write FILE    program the block from FILE into the ROM, then verify it; first
                 refuses, changing nothing, when a bit would have to go from 0 to 1
+                (pulses only the bytes the ROM does not already hold)
   verify FILE   compare the block of the ROM with FILE
   blank         check that the block reads FF
   timer         fire one test pulse and report whether the board's timer answered
   selftest      test the board's data lines and counter through the ROM emulator:
                 load two patterns and read them back (no pulse, no chip at risk)
+  idle          only set the board idle (programming voltage off), e.g. at boot
 
 Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
   --rom-offset N    first ROM address of the block (default 0)
@@ -409,12 +416,18 @@ Other options:
                 block N times, 1 to 16 (default: 2 for read, 1 for the others),
                 and report the bits that do not read the same every time
   --force       write: skip the check for bits that would have to go from 0 to 1
+                (then every byte but FF gets a pulse)
+  --every-byte  write: a pulse for every byte of the block, held or not
   --emulator    write: load the ROM emulator instead of the ROM
   --hold        timer: then keep the programming voltage on until Enter
   -y, --yes     answer the questions that need the operator's hands (switch the
                 emulator, remove the chip), for scripts
   -q, --quiet   no progress display
   -h, --help    this text
+  --version     the program's name and version
+
+read, write and verify end with a line of the block's checksums as the ROM
+holds it: "crc32 XXXXXXXX  sha1 <40 hex digits>  sum16 XXXX".
 
 Exit status:
   0    success
@@ -434,13 +447,16 @@ Exit status:
                 (двоичный файл создаётся, если его нет, и никогда не обрезается;
                 в файле записей блок заменяет этот участок, прочие записи целы)
   write ФАЙЛ    записать блок из ФАЙЛА в ПЗУ и проверить; сначала отказывает,
-                ничего не меняя, если бит пришлось бы перевести из 0 в 1
+                ничего не меняя, если бит пришлось бы перевести из 0 в 1;
+                импульс получают только байты, которых в ПЗУ ещё нет
   verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
   blank         проверить, что блок читается как FF
   timer         подать один пробный импульс и сообщить, ответил ли таймер платы
   selftest      проверить линии данных и счётчик платы через эмулятор ПЗУ:
                 загрузить два образца и прочитать их (без импульсов, микросхеме
                 ничего не грозит)
+  idle          только перевести плату в покой (напряжение программирования
+                выключено), например при загрузке системы
 
 Блок (числа десятичные или шестнадцатеричные с 0x; смещение в ПЗУ + длина <= 0x800):
   --rom-offset N    первый адрес блока в ПЗУ (по умолчанию 0)
@@ -471,12 +487,18 @@ verify их не сравнивает.
                 N раз, от 1 до 16 (по умолчанию 2 для read, 1 для остальных),
                 и сообщить о битах, которые читаются не всякий раз одинаково
   --force       write: не проверять биты, которые пришлось бы перевести из 0 в 1
+                (тогда импульс получает каждый байт, кроме FF)
+  --every-byte  write: импульс каждому байту блока, есть он уже в ПЗУ или нет
   --emulator    write: загрузить эмулятор ПЗУ вместо ПЗУ
   --hold        timer: затем держать напряжение программирования до Enter
   -y, --yes     ответить на вопросы, требующие рук оператора (переключить
                 эмулятор, удалить микросхему), для сценариев
   -q, --quiet   не показывать ход работы
   -h, --help    эта справка
+  --version     название и версия программы
+
+read, write и verify выводят в конце строку контрольных сумм блока, каким его
+хранит ПЗУ: "crc32 XXXXXXXX  sha1 <40 шестнадцатеричных цифр>  sum16 XXXX".
 
 Код завершения:
   0    успех

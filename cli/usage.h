@@ -7,7 +7,7 @@
 
 namespace rfprog::cli {
 
-enum class Operation { None, Read, Write, Verify, Blank, Timer, SelfTest };
+enum class Operation { None, Read, Write, Verify, Blank, Timer, SelfTest, Idle };
 
 struct OperationName {
     std::string_view name;
@@ -19,6 +19,7 @@ inline constexpr OperationName OperationNames[] = {
     {"read", Operation::Read, true},     {"write", Operation::Write, true},
     {"verify", Operation::Verify, true}, {"blank", Operation::Blank, false},
     {"timer", Operation::Timer, false},  {"selftest", Operation::SelfTest, false},
+    {"idle", Operation::Idle, false},
 };
 
 enum class OptionId {
@@ -31,11 +32,13 @@ enum class OptionId {
     Trace,
     Reads,
     Force,
+    EveryByte,
     Emulator,
     Hold,
     Yes,
     Quiet,
     Help,
+    Version,
 };
 
 struct OptionName {
@@ -56,11 +59,13 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Trace, "--trace", 0, "FILE", "ФАЙЛ"},
     {OptionId::Reads, "--reads", 0, "N", "N"},
     {OptionId::Force, "--force", 0, {}, {}},
+    {OptionId::EveryByte, "--every-byte", 0, {}, {}},
     {OptionId::Emulator, "--emulator", 0, {}, {}},
     {OptionId::Hold, "--hold", 0, {}, {}},
     {OptionId::Yes, "--yes", 'y', {}, {}},
     {OptionId::Quiet, "--quiet", 'q', {}, {}},
     {OptionId::Help, "--help", 'h', {}, {}},
+    {OptionId::Version, "--version", 0, {}, {}},
 };
 
 } // namespace rfprog::cli

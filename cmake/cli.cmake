@@ -35,6 +35,8 @@ add_executable(rfprog-cli
 target_include_directories(rfprog-cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(rfprog-cli PRIVATE rfprog_core)
 target_compile_options(rfprog-cli PRIVATE ${RFPROG_PRODUCT_FLAGS})
+# --version: the project's version, the one of the packages and of rfprog.exe's resource.
+target_compile_definitions(rfprog-cli PRIVATE RFPROG_VERSION_TEXT="${rfprog_VERSION}")
 
 if(WIN32)
     # A console program, linked statically; it loads the port library at run time, so it

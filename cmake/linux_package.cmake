@@ -3,9 +3,11 @@
 #   cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
 #   cmake --build build/release -j2 && (cd build/release && cpack -G DEB)
 #
-# It holds /usr/bin/rfprog-cli, the man page rfprog-cli.1 and, in
-# /usr/share/doc/rfprog-cli, the README and the licence (copyright); it depends on
-# exactly the libraries the program links, as dpkg-shlibdeps finds them.
+# It holds /usr/bin/rfprog-cli, the man page rfprog-cli.1, the systemd unit
+# rfprog-idle@.service with the udev rule that makes the ports systemd devices (neither
+# enabled nor started by the package) and, in /usr/share/doc/rfprog-cli, the README and
+# the licence (copyright); it depends on exactly the libraries the program links, as
+# dpkg-shlibdeps finds them.
 #
 # Read at the end of the configuration (cmake/linux_ports.cmake defers it), once
 # cmake/cli.cmake has made rfprog-cli.
@@ -32,6 +34,9 @@ install(TARGETS rfprog-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${RFPROG_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${RFPROG_DEB_DOC_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${RFPROG_DEB_DOC_DIR} RENAME copyright)
+# Where Debian 12's packages keep them, outside the /usr prefix.
+install(FILES ${CMAKE_SOURCE_DIR}/linux/rfprog-idle@.service DESTINATION /lib/systemd/system)
+install(FILES ${CMAKE_SOURCE_DIR}/linux/60-rfprog-parport.rules DESTINATION /lib/udev/rules.d)
 
 set(RFPROG_DEB_MAINTAINER "rfprog maintainers" CACHE STRING
     "The Maintainer field of the Debian package")

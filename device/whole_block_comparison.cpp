@@ -123,9 +123,11 @@ WholeBlockComparison compareWholeBlock(std::span<const std::uint8_t> expected,
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
                                               std::uint32_t romOffset, Compare kind,
-                                              std::span<const bool> defined) {
+                                              std::span<const bool> defined,
+                                              std::span<std::uint8_t> bytesRead) {
     std::array<std::uint8_t, RomSize> readBuffer{};
-    const std::span<std::uint8_t> actual = std::span(readBuffer).first(expected.size());
+    const std::span<std::uint8_t> actual =
+        (bytesRead.empty() ? std::span(readBuffer) : bytesRead).first(expected.size());
     device.readRomBlock(actual, romOffset);
     return compareWholeBlock(expected, actual, romOffset, kind, defined);
 }

@@ -55,10 +55,12 @@ WholeBlockComparison compareWholeBlock(std::span<const std::uint8_t> expected,
 // traffic of readRomBlock, and compares it with expected; the guarantees of the block
 // operations apply. When the device's observer stops the read, the result is incomplete
 // and is to be dropped. A non-empty defined (as long as expected) names the bytes to
-// compare; the others, which a sparse file leaves out, are read but never differ.
+// compare; the others, which a sparse file leaves out, are read but never differ. The
+// bytes read are kept in bytesRead when it is given (as long as expected).
 WholeBlockComparison readAndCompareWholeBlock(RomDevice& device,
                                               std::span<const std::uint8_t> expected,
                                               std::uint32_t romOffset, Compare kind,
-                                              std::span<const bool> defined = {});
+                                              std::span<const bool> defined = {},
+                                              std::span<std::uint8_t> bytesRead = {});
 
 } // namespace rfprog

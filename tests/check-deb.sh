@@ -30,8 +30,10 @@ echo "package: $(basename "$deb"), $(wc -c <"$deb") bytes"
 
 # Exactly these files, the directories aside.
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
-expected=$(printf '%s\n' ./usr/bin/rfprog-cli ./usr/share/doc/rfprog-cli/README.md \
-    ./usr/share/doc/rfprog-cli/copyright ./usr/share/man/man1/rfprog-cli.1.gz | sort)
+expected=$(printf '%s\n' ./lib/systemd/system/rfprog-idle@.service \
+    ./lib/udev/rules.d/60-rfprog-parport.rules ./usr/bin/rfprog-cli \
+    ./usr/share/doc/rfprog-cli/README.md ./usr/share/doc/rfprog-cli/copyright \
+    ./usr/share/man/man1/rfprog-cli.1.gz | sort)
 [ "$files" = "$expected" ] || fail "files are
 $files
 expected
@@ -65,6 +67,25 @@ $linked"
 
 # What the package holds works.
 "$program" --help | grep -q -- "--port PORT" || fail "rfprog-cli --help does not describe --port"
+[ "$("$program" --version)" = "rfprog-cli $version" ] ||
+    fail "rfprog-cli --version says $("$program" --version), not rfprog-cli $version"
+
+# The idle unit: the program from the package on the device of the instance, once that
+# device is there, and nothing that enables it (no maintainer scripts at all).
+unit=$extracted/lib/systemd/system/rfprog-idle@.service
+grep -qx 'ExecStart=/usr/bin/rfprog-cli --port /dev/%i idle' "$unit" || fail "the unit's ExecStart"
+grep -qx 'Type=oneshot' "$unit" || fail "the unit is not Type=oneshot"
+for dependency in BindsTo After WantedBy; do
+    grep -qx "$dependency=dev-%i.device" "$unit" || fail "the unit has no $dependency=dev-%i.device"
+done
+grep -qx 'SUBSYSTEM=="ppdev", KERNEL=="parport\[0-9\]\*", TAG+="systemd"' \
+    "$extracted/lib/udev/rules.d/60-rfprog-parport.rules" || fail "the udev rule"
+control=$work/control
+rm -rf "$control"
+dpkg-deb -e "$deb" "$control"
+for script in preinst postinst prerm postrm; do
+    [ ! -e "$control/$script" ] || fail "the package has a $script"
+done
 gzip -dc "$extracted/usr/share/man/man1/rfprog-cli.1.gz" | grep -q '^\.TH RFPROG-CLI 1' ||
     fail "the man page has no .TH line"
 cmp -s "$source/LICENSE" "$extracted/usr/share/doc/rfprog-cli/copyright" ||
@@ -80,5 +101,6 @@ if command -v apt-get >/dev/null; then
     apt-get install --simulate --no-download -q "$deb" 2>&1 | grep -q '^Inst rfprog-cli ' ||
         fail "apt-get would not install the package: $(apt-get install --simulate "$deb" 2>&1)"
 fi
-echo "check-deb: $(basename "$deb") holds the program, its man page, README and copyright;" \
+echo "check-deb: $(basename "$deb") holds the program, its man page, the idle unit," \
+    "its udev rule, README and copyright;" \
     "Depends: $(field Depends)"

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <pty.h>
 #include <string_view>
 #include <sys/wait.h>
@@ -140,6 +141,16 @@ void CliProcess::signal(int number) {
 
 void CliProcess::holdOutput(bool held) {
     tcflow(terminalSide_, held ? TCOOFF : TCOON);
+}
+
+bool CliProcess::sleeping() const {
+    // "pid (name) state ...": the state follows the last parenthesis. (A /proc file
+    // tells no size, so it is read as a stream.)
+    std::ifstream file("/proc/" + std::to_string(pid_) + "/stat");
+    std::string stat;
+    std::getline(file, stat);
+    const std::size_t end = stat.rfind(')');
+    return end != std::string::npos && end + 2 < stat.size() && stat[end + 2] == 'S';
 }
 
 std::string CliProcess::errorSoFar() {

@@ -44,6 +44,9 @@ class CliProcess {
     // Holds or releases the terminal's output (StoppedTerminal): the program's writes to
     // it wait meanwhile.
     void holdOutput(bool held);
+    // Whether the program sleeps in a system call (its state S in /proc), as it does
+    // only when it waits for input or for a full pipe.
+    bool sleeping() const;
     // Standard error so far (the terminal's output when there is one).
     std::string errorSoFar();
     // Waits for the end; a process still running after the timeout is killed.

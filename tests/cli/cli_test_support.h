@@ -45,6 +45,19 @@ inline std::size_t lineCount(const std::string& text, const std::string& part) {
     return count;
 }
 
+// Standard output without the checksum line that ends a read, a verified write and a
+// matching verify: for the tests of other things (the line has tests of its own).
+inline std::string withoutChecksums(const std::string& out) {
+    std::istringstream lines(out);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("crc32 ")) {
+            kept += line + "\n";
+        }
+    }
+    return kept;
+}
+
 inline std::string lastLine(const std::string& text) {
     const std::size_t end = text.find_last_not_of('\n');
     const std::size_t start = text.rfind('\n', end);

@@ -1,9 +1,15 @@
 // Interruption and the terminal: a signal in the middle of a write or of the voltage hold
 // ends with the board idle and exit status 130; on a terminal the program shows its
 // progress and waits for the operator.
+#include "device/pulse_plan.h"
 #include "tests/cli/cli_test_support.h"
 
+#include <array>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace rfprog::test {
 namespace {
@@ -44,21 +50,80 @@ TEST_F(InterruptTest, AnInterruptedWriteStopsBetweenBytesWithTheVoltageOff) {
     const std::size_t pulses = lineCount(traced, "W 37A 04");
     ASSERT_GT(pulses, 0u);
     ASSERT_LT(pulses, RomSize);
-    // The ROM holds exactly the bytes that got their pulse.
-    auto expected = erased();
-    std::copy_n(image.begin(), pulses, expected.begin());
-    EXPECT_EQ(readFile(rom), expected);
 
-    // The core's traffic: the check's read, then programming stopped after those bytes the
-    // way a silent timer stops it, and idle; no verification.
+    // The core's traffic: the check's read, then the write of the bytes that need a pulse
+    // stopped after those pulses the way a silent timer stops it, and idle; no
+    // verification. The ROM holds exactly the bytes that got their pulse.
     CoreRun core;
     core.board.timerAnswersOnRead = 20000;
     std::vector<std::uint8_t> block(RomSize);
     core.device.readRomBlock(block, 0);
+    std::array<bool, RomSize> pulse{};
+    planPulses(PulseRule::Changed, image, block, {}, pulse);
     StopAfter stop(static_cast<std::uint32_t>(pulses));
     core.device.setObserver(&stop);
-    core.device.programRomBlock(image, 0);
+    core.device.programSelectedBytes(image, pulse, 0);
     EXPECT_TRUE(traced == core.programTrace()) << "the traces differ";
+    EXPECT_EQ(readFile(rom),
+              std::vector<std::uint8_t>(core.board.rom.begin(), core.board.rom.end()));
+}
+
+TEST_F(InterruptTest, AnInterruptAmongPassedOverBytesStopsThereWithTheVoltageOff) {
+    // Ten bytes to program, then 2038 FFh that the erased ROM holds already.
+    auto image = erased();
+    std::fill_n(image.begin(), 10, 0x00);
+    const fs::path file = folder / "image.bin";
+    writeFile(file, image);
+    // The trace goes into a pipe that the test does not read at first. The program writes
+    // its trace in pieces of 64 KiB of whole lines: the first (the open and most of the
+    // pre-check) fits into the pipe, and the second, due in the passed-over stretch, waits
+    // in its write for room. The signal comes while it waits.
+    const fs::path fifo = folder / "trace.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    constexpr int PipeSize = 64 * 1024;
+    constexpr int TracePiece = PipeSize / 9 * 9; // lines of 9 bytes, "W 37A 0D\n"
+    ASSERT_EQ(::fcntl(reader, F_SETPIPE_SZ, PipeSize), PipeSize);
+    // The board without a ROM file, whose writes might sleep too.
+    CliProcess process({"--port", "sim", "write", file.string(), "--trace", fifo.string()}, {},
+                       folder);
+    ASSERT_TRUE(eventually([&] {
+        int queued = 0;
+        return ::ioctl(reader, FIONREAD, &queued) == 0 && queued == TracePiece &&
+               process.sleeping();
+    }));
+    process.signal(SIGINT);
+    ::fcntl(reader, F_SETFL, 0); // now read the rest, waiting, up to the program's close
+    std::string traced;
+    std::array<char, 4096> piece{};
+    for (ssize_t got; (got = ::read(reader, piece.data(), piece.size())) > 0;) {
+        traced.append(piece.data(), static_cast<std::size_t>(got));
+    }
+    ::close(reader);
+    const CliResult result = process.wait();
+    EXPECT_EQ(result.status, 130);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "rfprog-cli: interrupted; the programming voltage is off\n");
+
+    // The pre-check, the ten pulses, counter steps alone over the bytes passed over up to
+    // the stop, then 0x00 at once (and the close's); no verification.
+    const auto accesses = PortTrace::parse(traced);
+    ASSERT_TRUE(accesses);
+    const std::size_t steps = accesses->count(ctl(0x0D));
+    ASSERT_GT(steps, 10u + 1);
+    ASSERT_LT(steps, std::size_t(RomSize));
+    Traffic expected;
+    expected.control(0x00).readRomBlock(0, erased());
+    expected.resetAddress().control(0x08).control(0x0C);
+    for (int i = 0; i < 10; ++i) {
+        expected.data(0x00).control(0x04).readStatus(0xC7).control(0x0D).control(0x0C);
+    }
+    for (std::size_t i = 10; i < steps; ++i) {
+        expected.control(0x0D).control(0x0C);
+    }
+    expected.control(0x00).control(0x00);
+    EXPECT_TRUE(sameTraffic(accesses->accesses(), expected.accesses()));
 }
 
 // Closing the terminal, Ctrl-\ and kill end the voltage hold and a write as Ctrl-C does.
@@ -116,6 +181,28 @@ TEST_F(TerminalTest, ProgressIsShownOnATerminalUnlessQuiet) {
 
     CliProcess quiet({"--port", "sim", "blank", "-q"}, {}, folder, Streams::Terminal);
     EXPECT_EQ(quiet.wait().err, "");
+}
+
+// After the last pulse the write still steps over the bytes passed over, at 100%: the
+// line is drawn once, not once a byte.
+TEST_F(TerminalTest, AWriteDrawsItsFullBarOnceWhileItPassesOverTheLastBytes) {
+    auto image = erased();
+    image[0] = 0x00;
+    const fs::path file = folder / "image.bin";
+    writeFile(file, image);
+    CliProcess shown({"--port", "sim", "write", file.string()}, {}, folder, Streams::Terminal);
+    const CliResult result = shown.wait();
+    EXPECT_EQ(result.status, 0);
+    const auto count = [&](const std::string& part) {
+        std::size_t found = 0;
+        for (std::size_t at = result.err.find(part); at != std::string::npos;
+             at = result.err.find(part, at + 1)) {
+            ++found;
+        }
+        return found;
+    };
+    EXPECT_EQ(count("\rwrite [##############################] 100%"), 1u) << result.err;
+    EXPECT_EQ(count("\rwrite ["), 2u); // and the 0% at the start
 }
 
 TEST_F(TerminalTest, AWriteShowsTheTimeLeft) {

@@ -1,9 +1,13 @@
-// The five operations on the simulated board: exit status, file bytes, report text, and
-// the port trace against the core's traffic for the same block, which is the dialog
-// program's traffic for it.
+// The operations on the simulated board: exit status, file bytes, report text, and the
+// port trace against the core's traffic for the same block, which is the dialog
+// program's traffic for it (a write passes over the bytes the ROM holds already). The
+// checksum lines were computed with Python's zlib.crc32 and hashlib.sha1 and the sum of
+// the bytes, when the tests were written.
+#include "device/pulse_plan.h"
 #include "tests/cli/cli_test_support.h"
 
 #include <algorithm>
+#include <array>
 
 namespace rfprog::test {
 namespace {
@@ -20,7 +24,9 @@ TEST_F(OperationsTest, ReadPatchesTheBlockIntoTheFileWithTheCoresTraffic) {
                                   "--file-offset=0x800", "--trace", trace.string()});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "read: 32 bytes from ROM 0x100 written into " + image.string() +
-                              " at offset 0x800\n");
+                              " at offset 0x800\n"
+                              "crc32 F6B3FE31  sha1 566ef4d20297457d6a39985efee42ea3f704cce1  "
+                              "sum16 10D0\n");
     auto expected = std::vector<std::uint8_t>(0x1000, 0x11);
     std::copy_n(rom0.begin() + 0x100, 32, expected.begin() + 0x800);
     EXPECT_EQ(readFile(image), expected); // patched in place, size kept
@@ -44,13 +50,16 @@ TEST_F(OperationsTest, ReadCreatesAMissingFileUpToTheBlock) {
 }
 
 TEST_F(OperationsTest, WriteChecksProgramsAndVerifiesWithTheCoresTraffic) {
-    const auto image = pattern(RomSize, 7);
+    const auto image = pattern(RomSize, 7); // eight FFh bytes, which the erased ROM holds
     const fs::path file = folder / "image.bin";
     writeFile(file, image);
 
     const CliResult result = run({"write", file.string(), "--trace", trace.string()});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "write: 2048 bytes at ROM 0x000 programmed and verified\n");
+    EXPECT_EQ(result.out, "write: 2048 bytes at ROM 0x000 verified: 2040 programmed, 8 already "
+                          "held\n"
+                          "crc32 7341C357  sha1 feda522d575fb04da5304a67334cdafc3c565f58  "
+                          "sum16 FB00\n");
     EXPECT_EQ(readFile(rom), image);
 
     // The pre-check is one block read; the verification reads the block as the dialog's
@@ -58,7 +67,9 @@ TEST_F(OperationsTest, WriteChecksProgramsAndVerifiesWithTheCoresTraffic) {
     CoreRun core;
     std::vector<std::uint8_t> block(RomSize);
     core.device.readRomBlock(block, 0);
-    core.device.programRomBlock(image, 0);
+    std::array<bool, RomSize> pulse{};
+    EXPECT_EQ(planPulses(PulseRule::Changed, image, block, {}, pulse).programmed, 2040u);
+    core.device.programSelectedBytes(image, pulse, 0);
     EXPECT_EQ(core.device.verifyRomBlock(image, 0), 0);
     EXPECT_EQ(traceFile(), core.programTrace());
 }
@@ -151,7 +162,9 @@ TEST_F(OperationsTest, EmulatorWriteAsksTwiceLoadsAndVerifiesWithTheCoresTraffic
                                   "0x700", "--length", "0x100", "--trace", trace.string()},
                                  {{"RFPROG_SIM_EMULATOR", emulator.string()}});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "write: 256 bytes at ROM 0x700 loaded into the emulator and verified\n");
+    EXPECT_EQ(result.out, "write: 256 bytes at ROM 0x700 loaded into the emulator and verified\n"
+                          "crc32 D68F3313  sha1 056860dce829dba9223bc7f8d4b04052bb193ad8  "
+                          "sum16 7F00\n");
     EXPECT_EQ(result.err, "Switch the emulator to WRITE, then press Enter (Ctrl-C stops).\n"
                           "(answered by --yes)\n"
                           "Switch the emulator to READ, then press Enter (Ctrl-C stops).\n"
@@ -177,7 +190,9 @@ TEST_F(OperationsTest, VerifyMatchesWithTheDialogsCompareTraffic) {
     const CliResult result = run({"verify", file.string(), "--rom-offset", "64", "--length", "64",
                                   "--trace", trace.string()});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "verify: 64 bytes at ROM 0x040 match the file\n");
+    EXPECT_EQ(result.out, "verify: 64 bytes at ROM 0x040 match the file\n"
+                          "crc32 AD31B88C  sha1 49d58263b2b500b53d1c57f0a3e74664302db8d3  "
+                          "sum16 20E0\n");
 
     CoreRun core;
     std::copy(rom0.begin(), rom0.end(), core.board.rom.begin());

@@ -32,8 +32,14 @@ if(CASE STREQUAL "read_write_verify")
     string(REPEAT "rfprog-cli under Wine. " 90 text)
     string(SUBSTRING "${text}" 0 2048 text)
     file(WRITE "${WORK}/image.bin" "${text}")
-    run_cli(0 "write: 2048 bytes at ROM 0x000 programmed and verified"
+    run_cli(0 "write: 2048 bytes at ROM 0x000 verified: 2048 programmed, 0 already held"
         --port lpt1 write image.bin)
+    run_cli(0 "write: 2048 bytes at ROM 0x000 verified: 0 programmed, 2048 already held"
+        --port lpt1 write image.bin)
+    # Computed with Python's zlib and hashlib when the test was written.
+    run_cli(0 "crc32 2BA30B88  sha1 cc6f4438191be7530ae3982c1fcf3ab4f6c974d2  sum16 DA86"
+        --port lpt1 verify image.bin)
+    run_cli(0 "rfprog-cli 1." --version)
     run_cli(0 "verify: 64 bytes at ROM 0x040 match the file"
         --port lpt1 verify image.bin --rom-offset 0x40 --file-offset 0x40 --length 64)
     run_cli(0 "read: 2048 bytes from ROM 0x000 written into back.bin" --port lpt1 read back.bin)

@@ -159,6 +159,25 @@ TEST_F(CliPpdevTest, BlankAndTimerGoLikeOnTheSimulatedBoard) {
     expectSameAsSim({"timer", "--yes", "-q"}, erased(), {}, {{sim::TimerVariable, "never"}});
 }
 
+// After the kernel's claim (0x0C) the board sees control 0x00 only: PpdevPort's at open,
+// the session's, idle's own, the session's and PpdevPort's at close.
+TEST_F(CliPpdevTest, IdleWritesControl00OnlyAfterTheClaim) {
+    expectSameAsSim({"idle"}, erased());
+    EXPECT_EQ(traceFile(), "W 37A 00\nW 37A 00\nW 37A 00\n");
+    const auto bytes = readFile(boardTrace);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              "W 37A 0C\nW 37A 00\nW 37A 00\nW 37A 00\nW 37A 00\nW 37A 00\n");
+
+    const CliResult refused =
+        runOn(true, {"idle"}, erased(), {}, {{PpdevFaultsVariable, "open=EACCES"}}).result;
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_EQ(refused.err,
+              "rfprog-cli: port " + DevicePath + ": " +
+                  std::string(cli::text(cli::portErrorText(PortOpenError::PermissionDenied),
+                                        cli::Language::English)) +
+                  "\n");
+}
+
 TEST_F(CliPpdevTest, DriverFailuresGiveTheirSentenceAndStatus3) {
     expectRefusal("open=EACCES", PortOpenError::PermissionDenied);
     expectRefusal("open=ENOENT", PortOpenError::DeviceMissing);
