@@ -17,14 +17,15 @@ constexpr std::uint32_t MinEcr = 0x100;
 // read reads twice by default, so that an unstable bit shows; the others once.
 constexpr std::uint32_t DefaultReadPasses = 2;
 
-// What the parser keeps besides Options: the texts as typed, for checks and messages.
+// What the parser keeps besides Options: the texts as typed, for checks and messages. A
+// value given empty ("--length=") is a value, refused as not a number, never the default.
 struct Typed {
-    std::string_view romOffset;
-    std::string_view fileOffset;
-    std::string_view length;
-    std::string_view ecr;
+    std::optional<std::string_view> romOffset;
+    std::optional<std::string_view> fileOffset;
+    std::optional<std::string_view> length;
+    std::optional<std::string_view> ecr;
     std::string_view reads;
-    bool readsGiven = false; // an empty value is refused, not taken for the default
+    bool readsGiven = false;
     std::string_view format;
     bool formatGiven = false;
     bool blockGiven = false;
@@ -243,28 +244,27 @@ bool parseFormat(const Typed& typed, Options& options, UsageError& error) {
 // Each number is refused as it is read, with its limit; then the block as a whole.
 bool parseBlock(const Typed& typed, Options& options, UsageError& error) {
     BlockParameters& block = options.block;
-    if (!typed.romOffset.empty() &&
-        !parseLimited("--rom-offset", typed.romOffset, MaxRomOffset, MaxRomOffsetText.view(),
-                      block.romOffset, error)) {
+    if (typed.romOffset && !parseLimited("--rom-offset", *typed.romOffset, MaxRomOffset,
+                                         MaxRomOffsetText.view(), block.romOffset, error)) {
         return false;
     }
     const bool raw = options.format == RecordFormat::Raw;
-    if (!typed.fileOffset.empty() &&
-        !parseLimited("--file-offset", typed.fileOffset, raw ? MaxFileOffset : MaxRecordFileOffset,
+    if (typed.fileOffset &&
+        !parseLimited("--file-offset", *typed.fileOffset, raw ? MaxFileOffset : MaxRecordFileOffset,
                       raw ? MaxFileOffsetText.view() : MaxRecordFileOffsetText.view(),
                       block.fileOffset, error)) {
         return false;
     }
-    options.fileOffsetGiven = !typed.fileOffset.empty();
-    if (!typed.length.empty() && !parseLimited("--length", typed.length, MaxBlockLength,
-                                               MaxBlockLengthText.view(), block.length, error)) {
+    options.fileOffsetGiven = typed.fileOffset.has_value();
+    if (typed.length && !parseLimited("--length", *typed.length, MaxBlockLength,
+                                      MaxBlockLengthText.view(), block.length, error)) {
         return false;
     }
     switch (checkBlock(block)) {
     case BlockFault::None:
         if (!raw && std::uint64_t{block.fileOffset} + block.length > RecordAddressSpaceEnd) {
-            return fail(error, Text::BlockPastAddressSpace, typed.fileOffset,
-                        typed.length.empty() ? DefaultLengthText.view() : typed.length);
+            return fail(error, Text::BlockPastAddressSpace, typed.fileOffset.value_or("0"),
+                        typed.length.value_or(DefaultLengthText.view()));
         }
         return true;
     case BlockFault::Empty:
@@ -272,8 +272,8 @@ bool parseBlock(const Typed& typed, Options& options, UsageError& error) {
     case BlockFault::PastRomEnd:
         break;
     }
-    return fail(error, Text::BlockPastEnd, typed.romOffset.empty() ? "0" : typed.romOffset,
-                typed.length.empty() ? DefaultLengthText.view() : typed.length);
+    return fail(error, Text::BlockPastEnd, typed.romOffset.value_or("0"),
+                typed.length.value_or(DefaultLengthText.view()));
 }
 
 bool parsePort(const Typed& typed, Options& options, UsageError& error) {
@@ -285,15 +285,15 @@ bool parsePort(const Typed& typed, Options& options, UsageError& error) {
     case PortParse::Parsed:
         break;
     }
-    if (typed.ecr.empty()) {
+    if (!typed.ecr) {
         return true;
     }
     if (options.portChoice.kind != PortKind::Address) {
         return fail(error, Text::EcrNotForPort);
     }
-    const auto ecr = parseNumber(typed.ecr);
+    const auto ecr = parseNumber(*typed.ecr);
     if (!ecr || *ecr < MinEcr || *ecr > MaxEcr) {
-        return fail(error, Text::BadEcr, typed.ecr);
+        return fail(error, Text::BadEcr, *typed.ecr);
     }
     options.portChoice.ecr = static_cast<std::uint16_t>(*ecr);
     return true;
@@ -322,7 +322,7 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
         return fail(error, Text::OptionNotForOperation, "--rom-offset/--file-offset/--length",
                     name);
     }
-    if (!typed.fileOffset.empty() && options.operation == Operation::Blank) {
+    if (typed.fileOffset && options.operation == Operation::Blank) {
         return fail(error, Text::OptionNotForOperation, "--file-offset", name);
     }
     if (typed.formatGiven && !needsFile(options.operation)) {

@@ -23,6 +23,11 @@ TEST_F(UsageTest, BadCommandLinesExitTwoWithOneErrorAndTouchNothing) {
         {{"blank", "--length", "12x"}, "--length 12x: not a number"},
         {{"blank", "--length=0x"}, "--length 0x: not a number"},
         {{"blank", "--length", "-1"}, "--length -1: not a number"},
+        // A value given empty is refused, not taken for the default.
+        {{"blank", "--length="}, "--length : not a number"},
+        {{"blank", "--rom-offset", ""}, "--rom-offset : not a number"},
+        {{"read", "f", "--file-offset="}, "--file-offset : not a number"},
+        {{"blank", "--port", "0x378", "--ecr="}, "--ecr : an address from 0x100 to 0xFFFF"},
         {{"blank", "--length", "0"}, "--length 0: a block holds at least one byte"},
         {{"blank", "--length", "0x801"}, "--length 0x801: at most 0x800"},
         {{"blank", "--rom-offset", "0x800"}, "--rom-offset 0x800: at most 0x7FF"},
