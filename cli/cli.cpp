@@ -28,16 +28,10 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
     std::array<std::uint8_t, RomSize> romBuffer{};
     Progress progress(console, !options.quiet && isTerminal(Stream::Err));
     session.device().setObserver(&progress);
-    OperationContext context{options,
-                             console,
-                             session.device(),
-                             progress,
-                             trace,
-                             fileBlock,
-                             fileDefined,
-                             std::span(romBuffer).first(options.block.length),
-                             fileName,
-                             filePlace};
+    OperationContext context{
+        options,  console,   session.device(), progress,
+        trace,    fileBlock, fileDefined,      std::span(romBuffer).first(options.block.length),
+        fileName, filePlace};
     if (!interruptRequested()) {
         status = runOperation(context);
     }

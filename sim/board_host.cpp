@@ -21,7 +21,8 @@ bool save(const FileNameChar* name, const RomImage& memory) {
 
 } // namespace
 
-void BoardHost::setUp(const FileNameChar* romFile, const FileNameChar* emulatorFile, TraceSink* trace) {
+void BoardHost::setUp(const FileNameChar* romFile, const FileNameChar* emulatorFile,
+                      TraceSink* trace) {
     romFile_ = romFile;
     emulatorFile_ = emulatorFile;
     trace_ = trace;

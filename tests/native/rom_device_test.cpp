@@ -389,7 +389,7 @@ TEST_F(RomDeviceTest, SelectedWriteAbandonsASilentPulseWithTheVoltageOff) {
     const bool pulse[] = {true, false, true, true};
     device.programSelectedBytes(block, pulse, 0);
     ASSERT_GE(port.log.size(), 2u);
-    EXPECT_EQ(port.log.back(), ctl(0x00)); // straight after the last status read
+    EXPECT_EQ(port.log.back(), ctl(0x00));                    // straight after the last status read
     EXPECT_EQ(port.log[port.log.size() - 2], statusIn(0x47)); // the last status read: no answer
     EXPECT_EQ(port.count('W', DataRegister), 2u);
     EXPECT_EQ(board.pulses(), 2u);
