@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/texts.h"
+#include "device/hex_digits.h"
 
 #include <array>
 #include <cstddef>
@@ -54,8 +55,6 @@ class Number {
     constexpr std::string_view view() const { return {text_.data(), size_}; }
 
   private:
-    static constexpr std::string_view HexDigits = "0123456789ABCDEF";
-
     std::array<char, 16> text_{};
     std::size_t size_ = 0;
 };

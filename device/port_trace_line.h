@@ -3,6 +3,8 @@
 // digits, so cards at high addresses trace as they are.
 #pragma once
 
+#include "device/hex_digits.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -15,15 +17,14 @@ enum class PortAccess : char { Write = 'W', Read = 'R' };
 class PortTraceLine {
   public:
     constexpr PortTraceLine(PortAccess access, std::uint16_t port, std::uint8_t value) {
-        constexpr char Hex[] = "0123456789ABCDEF";
         text_[size_++] = static_cast<char>(access);
         text_[size_++] = ' ';
         for (int shift = port > 0xFFF ? 12 : 8; shift >= 0; shift -= 4) {
-            text_[size_++] = Hex[(port >> shift) & 0xF];
+            text_[size_++] = HexDigits[(port >> shift) & 0xF];
         }
         text_[size_++] = ' ';
-        text_[size_++] = Hex[value >> 4];
-        text_[size_++] = Hex[value & 0xF];
+        text_[size_++] = HexDigits[value >> 4];
+        text_[size_++] = HexDigits[value & 0xF];
         text_[size_++] = '\n';
     }
 

@@ -1,5 +1,7 @@
 #include "image/checksums.h"
 
+#include "device/hex_digits.h"
+
 #include <algorithm>
 
 namespace rfprog {
@@ -22,7 +24,6 @@ constexpr std::uint32_t rotateLeft(std::uint32_t value, int bits) {
     return (value << bits) | (value >> (32 - bits));
 }
 
-constexpr char UpperHex[] = "0123456789ABCDEF";
 constexpr char LowerHex[] = "0123456789abcdef";
 
 char* putText(char* out, std::string_view text) {
@@ -31,7 +32,7 @@ char* putText(char* out, std::string_view text) {
 
 char* putHex(char* out, std::uint32_t value, int digits) {
     for (int digit = digits - 1; digit >= 0; --digit) {
-        *out++ = UpperHex[(value >> (digit * 4)) & 0xF];
+        *out++ = HexDigits[(value >> (digit * 4)) & 0xF];
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "image/record_file.h"
 
+#include "device/hex_digits.h"
+
 #include <algorithm>
 
 namespace rfprog {
@@ -270,7 +272,7 @@ class TextOut {
         }
         put(static_cast<std::uint8_t>(mark));
     }
-    void digit(unsigned value) { put(static_cast<std::uint8_t>("0123456789ABCDEF"[value & 0xF])); }
+    void digit(unsigned value) { put(static_cast<std::uint8_t>(HexDigits[value & 0xF])); }
     void byte(std::uint8_t value) {
         digit(value >> 4);
         digit(value);
