@@ -42,7 +42,9 @@ if(WIN32)
     # A console program, linked statically; it loads the port library at run time, so it
     # imports system DLLs only.
     target_sources(rfprog-cli PRIVATE device/port_library.cpp)
-    target_compile_options(rfprog-cli PRIVATE -ffunction-sections -fdata-sections)
+    # No -fdata-sections: with it MinGW's GCC puts zero-filled static buffers into .data
+    # sections of their own rather than .bss, and the exe carries their megabytes of zeros.
+    target_compile_options(rfprog-cli PRIVATE -ffunction-sections)
     target_link_options(rfprog-cli PRIVATE -municode -static -static-libgcc -static-libstdc++
         ${RFPROG_XP_LINK} -Wl,--gc-sections -s)
 

@@ -552,7 +552,8 @@ RecordFormat formatForFileName(std::string_view name) {
     if (dot == std::string_view::npos || (folder != std::string_view::npos && folder > dot)) {
         return RecordFormat::Raw;
     }
-    const std::string_view extension = name.substr(dot + 1);
+    std::string_view extension = name;
+    extension.remove_prefix(dot + 1); // substr would bring in the exception runtime
     constexpr std::string_view IntelHexExtensions[] = {"hex", "ihx", "ihex"};
     constexpr std::string_view SRecordExtensions[] = {"s19", "s28", "s37", "srec", "mot"};
     for (std::string_view candidate : IntelHexExtensions) {
