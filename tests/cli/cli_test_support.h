@@ -78,6 +78,13 @@ class CliTest : public ::testing::Test {
         const auto bytes = readFile(trace);
         return std::string(bytes.begin(), bytes.end());
     }
+    // The trace file as port accesses; a trace that does not parse fails the test.
+    PortTrace tracedTraffic() const {
+        std::string error;
+        const auto parsed = PortTrace::parse(traceFile(), &error);
+        EXPECT_TRUE(parsed.has_value()) << error;
+        return parsed.value_or(PortTrace());
+    }
 
     TempFolder temp{"rfprog-cli"};
     const fs::path folder = temp.path();

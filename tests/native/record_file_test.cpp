@@ -281,7 +281,6 @@ TEST_F(RecordFileTest, WrittenFilesReadBackAsTheBlock) {
     };
     const Case cases[] = {
         {RecordFormat::IntelHex, 0, 0x800, 129},
-        {RecordFormat::IntelHex, 0xF800, 0x800, 129},
         {RecordFormat::IntelHex, 0x1FFF8, 0x20, 6},
         {RecordFormat::IntelHex, 0xFFFFF800, 0x800, 130},
         {RecordFormat::SRecord, 0xF800, 0x800, 131},
