@@ -144,12 +144,7 @@ TEST_F(DiagnosisTest, TheProgressDisplayCountsEveryPass) {
     // Half way at the end of the first pass, and full once, at the end of the second.
     EXPECT_NE(result.err.find("read [###############...............]  50%"), std::string::npos)
         << result.err;
-    std::size_t full = 0;
-    for (std::size_t at = result.err.find("100%"); at != std::string::npos;
-         at = result.err.find("100%", at + 1)) {
-        ++full;
-    }
-    EXPECT_EQ(full, 1u) << result.err;
+    EXPECT_EQ(occurrences(result.err, "100%"), 1u) << result.err;
 }
 
 } // namespace
