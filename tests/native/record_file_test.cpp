@@ -183,6 +183,7 @@ TEST_F(RecordFileTest, SRecordsAcceptAllAddressWidthsAndWarnOfAWrongCount) {
 TEST_F(RecordFileTest, IntelHexRefusalsNameTheirLine) {
     const std::string good = ":0100300002CD\n";
     expectRefused(RecordFormat::IntelHex, good + ":0100310002CD\n", RecordFault::Checksum, 2);
+    expectRefused(RecordFormat::IntelHex, good + ":00000001FE\n", RecordFault::Checksum, 2);
     expectRefused(RecordFormat::IntelHex, good + "\n0100310002CC\n", RecordFault::Malformed, 3);
     expectRefused(RecordFormat::IntelHex, good + ":01003100G2CC\n", RecordFault::NotHexadecimal, 2);
     expectRefused(RecordFormat::IntelHex, ":0100 300002CD\n", RecordFault::NotHexadecimal, 1);
