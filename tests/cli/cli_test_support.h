@@ -83,10 +83,7 @@ class CliTest : public ::testing::Test {
     std::vector<std::uint8_t> erased() const {
         return std::vector<std::uint8_t>(RomSize, ErasedByte);
     }
-    std::string traceFile() const {
-        const auto bytes = readFile(trace);
-        return std::string(bytes.begin(), bytes.end());
-    }
+    std::string traceFile() const { return textOf(readFile(trace)); }
     // Whether a write on rom.bin has programmed its first byte, within the usual wait.
     bool firstBytePulsed() const {
         return eventually([&] {

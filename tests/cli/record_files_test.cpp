@@ -10,14 +10,6 @@ namespace {
 
 using RecordFilesTest = CliTest;
 
-std::string textOf(const Bytes& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
-Bytes bytesOf(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
-
 std::string hexDigits(std::uint32_t value, int digits) {
     char text[16];
     std::snprintf(text, sizeof text, "%0*X", digits, value);
@@ -232,8 +224,8 @@ TEST_F(RecordFilesTest, ReadIntoAnExistingFileReplacesOnlyTheBlocksRange) {
 
 TEST_F(RecordFilesTest, AReadThatCannotReplaceTheFileLeavesTheOldOneWhole) {
     const fs::path hex = folder / "dump.hex";
-    const Bytes old = bytesOf(":0400000001020304F2\n:00000001FF\n");
-    writeFile(hex, old);
+    const std::string old = ":0400000001020304F2\n:00000001FF\n";
+    writeFile(hex, bytesOf(old));
     // The temporary file's name is taken by a folder.
     fs::create_directory(folder / "dump.hex.rfprog-new");
     const CliResult result = run({"read", hex.string(), "--length", "4"});
@@ -241,7 +233,7 @@ TEST_F(RecordFilesTest, AReadThatCannotReplaceTheFileLeavesTheOldOneWhole) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "rfprog-cli: cannot write " + hex.string() +
                               ": check the name, the folder, the rights and the free space\n");
-    EXPECT_EQ(readFile(hex), old);
+    EXPECT_EQ(textOf(readFile(hex)), old);
 }
 
 TEST_F(RecordFilesTest, EmulatorWriteLoadsTheBytesTheFileLeavesOutAsTheEmulatorHeldThem) {

@@ -1,6 +1,7 @@
 // The block checksums against published vectors and against values computed with
 // independent tools.
 #include "image/checksums.h"
+#include "tests/support/test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,6 @@
 
 namespace rfprog::test {
 namespace {
-
-std::span<const std::uint8_t> bytesOf(std::string_view text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
 
 std::string hex(const Sha1Digest& digest) {
     static constexpr char Digits[] = "0123456789abcdef";

@@ -19,10 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-std::span<const std::uint8_t> bytesOf(const std::string& text) {
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
 struct Window {
     std::uint32_t count = 0;
     Bytes bytes;
