@@ -7,18 +7,6 @@ namespace {
 
 using DiagnosisTest = CliTest;
 
-TEST_F(DiagnosisTest, OneProgrammedByteNamesNoDataLine) {
-    auto rom0 = erased();
-    rom0[0] = 0x03;
-    writeFile(rom, rom0);
-    const CliResult result = run({"blank"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "blank: the ROM is not blank\n"
-                          "0x000: ROM 03 instead of FF\n"
-                          "differing bytes: 1 of 2048\n"
-                          "bits read as 0 instead of 1: 6; read as 1 instead of 0: 0\n");
-}
-
 TEST_F(DiagnosisTest, AStuckDataBitOverTheWholeBlockIsStillNamed) {
     const CliResult result = run({"blank"}, {{"RFPROG_SIM_FAULTS", "stuck0=10"}});
     EXPECT_EQ(result.status, 1);
@@ -59,12 +47,6 @@ TEST_F(DiagnosisTest, ARomThatAliasesAcrossAnAddressLineNamesIt) {
     EXPECT_EQ(lastLine(russian.out), "адресная линия A4: ПЗУ читается одинаково по адресам, "
                                      "которые различаются только в A4: залипшая линия или "
                                      "обрыв?");
-
-    // An erased ROM against the file depends on no address: no line named.
-    writeFile(rom, erased());
-    const CliResult blank = run({"verify", file.string()});
-    EXPECT_EQ(blank.status, 1);
-    EXPECT_EQ(lineCount(blank.out, "address line"), 0u);
 }
 
 TEST_F(DiagnosisTest, ReadMakesTwoPassesByDefaultAndAsManyAsAsked) {
