@@ -181,14 +181,6 @@ TEST(SelfTestDiagnosis, ShortedCounterOutputsNameBothLines) {
     }
 }
 
-TEST(SelfTestDiagnosis, ADataLineAndACounterOutputAtFaultTogetherAreBothNamed) {
-    const SelfTestDiagnosis diagnosis = diagnoseSelfTest(readBackWith("stuck1=04,addr-stuck0=7"));
-    Named expected;
-    expected.stuckAtOne = 0x04;
-    expected.addressLines = 1U << 7;
-    EXPECT_EQ(named(diagnosis), expected);
-}
-
 TEST(SelfTestDiagnosis, AFewWrongBytesNameNoLine) {
     ReadBack readBack = readBackWith("");
     readBack[0][0x123] ^= 0x10;
