@@ -58,6 +58,15 @@ inline std::string withoutChecksums(const std::string& out) {
     return kept;
 }
 
+// How many times part occurs in text (a progress bar redrawn with \r is one line).
+inline std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t found = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++found;
+    }
+    return found;
+}
+
 inline std::string lastLine(const std::string& text) {
     const std::size_t end = text.find_last_not_of('\n');
     const std::size_t start = text.rfind('\n', end);
@@ -74,9 +83,20 @@ class CliTest : public ::testing::Test {
     std::vector<std::uint8_t> erased() const {
         return std::vector<std::uint8_t>(RomSize, ErasedByte);
     }
-    std::string traceFile() const {
-        const auto bytes = readFile(trace);
-        return std::string(bytes.begin(), bytes.end());
+    std::string traceFile() const { return textOf(readFile(trace)); }
+    // Whether a write on rom.bin has programmed its first byte, within the usual wait.
+    bool firstBytePulsed() const {
+        return eventually([&] {
+            const auto bytes = readFile(rom);
+            return bytes.size() == RomSize && bytes[0] != 0xFF;
+        });
+    }
+    // The trace file as port accesses; a trace that does not parse fails the test.
+    PortTrace tracedTraffic() const {
+        std::string error;
+        const auto parsed = PortTrace::parse(traceFile(), &error);
+        EXPECT_TRUE(parsed.has_value()) << error;
+        return parsed.value_or(PortTrace());
     }
 
     TempFolder temp{"rfprog-cli"};

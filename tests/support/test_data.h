@@ -35,6 +35,14 @@ inline Bytes pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
+// A text's bytes as a file holds them, and a file's bytes as text.
+inline std::span<const std::uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+inline std::string textOf(std::span<const std::uint8_t> bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // The file's bytes; empty (and exists false) when it cannot be opened.
 inline Bytes readFile(const std::filesystem::path& path, bool* exists = nullptr) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
