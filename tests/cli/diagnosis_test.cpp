@@ -7,6 +7,20 @@ namespace {
 
 using DiagnosisTest = CliTest;
 
+// The false diagnosis of old: one programmed byte made every bit it holds at 0 look like
+// a stuck data line.
+TEST_F(DiagnosisTest, OneProgrammedByteNamesNoDataLine) {
+    auto rom0 = erased();
+    rom0[0] = 0x03;
+    writeFile(rom, rom0);
+    const CliResult result = run({"blank"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "blank: the ROM is not blank\n"
+                          "0x000: ROM 03 instead of FF\n"
+                          "differing bytes: 1 of 2048\n"
+                          "bits read as 0 instead of 1: 6; read as 1 instead of 0: 0\n");
+}
+
 TEST_F(DiagnosisTest, AStuckDataBitOverTheWholeBlockIsStillNamed) {
     const CliResult result = run({"blank"}, {{"RFPROG_SIM_FAULTS", "stuck0=10"}});
     EXPECT_EQ(result.status, 1);
