@@ -4,8 +4,8 @@
 #include "cli/port_choice.h"
 #include "cli/texts.h"
 #include "cli/usage.h"
+#include "image/block_rules.h"
 #include "image/record_file.h"
-#include "ui/block_rules.h"
 
 #include <array>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/texts.h"
-#include "device/hex_digits.h"
+#include "core/rom_basics.h"
 
 #include <array>
 #include <cstddef>

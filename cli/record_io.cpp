@@ -1,8 +1,8 @@
 #include "cli/record_io.h"
 
 #include "cli/platform.h"
+#include "image/block_rules.h"
 #include "image/record_file.h"
-#include "ui/block_rules.h"
 
 #include <algorithm>
 #include <array>

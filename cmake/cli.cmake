@@ -2,11 +2,9 @@
 # program, on every platform. Natively it comes with its tests, which drive the built
 # program as a process on the simulated board; in the Windows build it is a console
 # program beside rfprog.exe, with a few cases under Wine.
-if(RFPROG_FUZZ)
-    return() # the fuzz build makes only the fuzz targets
-endif()
 
-add_executable(rfprog-cli
+# Everything of the command line but its entry point; the native tests link it too.
+add_library(rfprog_cli_lib STATIC
     cli/cli.cpp
     cli/operations.cpp
     cli/options.cpp
@@ -22,28 +20,27 @@ add_executable(rfprog-cli
     cli/console_${RFPROG_PLATFORM}.cpp
     cli/files_${RFPROG_PLATFORM}.cpp
     cli/hardware_port_${RFPROG_PLATFORM}.cpp
-    cli/interrupt_${RFPROG_PLATFORM}.cpp
-    cli/main_${RFPROG_PLATFORM}.cpp
-    device/tracing_port.cpp
-    # The simulated board is part of this product (--port sim), so it is compiled here with
-    # the product's flags rather than taken from rfprog_sim, which is built for the tests
-    # with exceptions on and would bring the exception runtime into the program.
-    sim/board_host.cpp
-    sim/memory_file_${RFPROG_PLATFORM}.cpp
-    sim/sim_settings.cpp
-    sim/simulated_board.cpp)
-target_include_directories(rfprog-cli PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(rfprog-cli PRIVATE rfprog_core)
-target_compile_options(rfprog-cli PRIVATE ${RFPROG_PRODUCT_FLAGS})
+    cli/interrupt_${RFPROG_PLATFORM}.cpp)
+target_link_libraries(rfprog_cli_lib PUBLIC rfprog_sim rfprog_core)
+target_compile_options(rfprog_cli_lib PRIVATE ${RFPROG_PRODUCT_FLAGS})
 # --version: the project's version, the one of the packages and of rfprog.exe's resource.
-target_compile_definitions(rfprog-cli PRIVATE RFPROG_VERSION_TEXT="${rfprog_VERSION}")
+target_compile_definitions(rfprog_cli_lib PRIVATE RFPROG_VERSION_TEXT="${rfprog_VERSION}")
+if(RFPROG_FUZZ)
+    # The fuzz build makes only the fuzz targets.
+    set_target_properties(rfprog_cli_lib PROPERTIES EXCLUDE_FROM_ALL TRUE)
+    return()
+endif()
+
+add_executable(rfprog-cli cli/main_${RFPROG_PLATFORM}.cpp)
+target_link_libraries(rfprog-cli PRIVATE rfprog_cli_lib)
+target_compile_options(rfprog-cli PRIVATE ${RFPROG_PRODUCT_FLAGS})
 
 if(WIN32)
     # A console program, linked statically; it loads the port library at run time, so it
     # imports system DLLs only.
-    target_sources(rfprog-cli PRIVATE device/port_library.cpp)
     # No -fdata-sections: with it MinGW's GCC puts zero-filled static buffers into .data
     # sections of their own rather than .bss, and the exe carries their megabytes of zeros.
+    target_compile_options(rfprog_cli_lib PRIVATE -ffunction-sections)
     target_compile_options(rfprog-cli PRIVATE -ffunction-sections)
     target_link_options(rfprog-cli PRIVATE -municode -static -static-libgcc -static-libstdc++
         ${RFPROG_XP_LINK} -Wl,--gc-sections -s)

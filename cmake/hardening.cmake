@@ -14,7 +14,7 @@ if(RFPROG_FUZZ)
         -fno-omit-frame-pointer)
     # The code under test carries the coverage instrumentation; libFuzzer's main is
     # linked into the targets only.
-    foreach(library rfprog_core rfprog_sim)
+    foreach(library rfprog_core rfprog_ui rfprog_sim)
         target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link
             ${RFPROG_FUZZ_SANITIZERS})
     endforeach()
@@ -22,7 +22,7 @@ if(RFPROG_FUZZ)
     foreach(target fuzz_block_parameters fuzz_commands)
         add_executable(${target} tests/fuzz/${target}.cpp)
         target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-        target_link_libraries(${target} PRIVATE rfprog_sim rfprog_core rfprog_test_support)
+        target_link_libraries(${target} PRIVATE rfprog_ui rfprog_sim rfprog_core rfprog_test_support)
         target_compile_options(${target} PRIVATE ${RFPROG_WARNINGS} -fsanitize=fuzzer
             ${RFPROG_FUZZ_SANITIZERS})
         target_link_options(${target} PRIVATE -fsanitize=fuzzer ${RFPROG_FUZZ_SANITIZERS})

@@ -8,20 +8,15 @@ endif()
 # Part of the core on Linux, so that every program built on it can open either port.
 target_sources(rfprog_core PRIVATE device/ppdev_port.cpp device/raw_io_port.cpp)
 
-# libppdev_sim.so: the simulated /dev/parportN. It carries its own copy of the board and
-# its memory files, as the core libraries are not built position-independent, and
-# exports only the C library's entry points that it answers and its counters.
-add_library(ppdev_sim SHARED
-    tests/ppdev/ppdev_interposer.cpp
-    sim/simulated_board.cpp
-    sim/sim_settings.cpp
-    sim/board_host.cpp
-    sim/memory_file_posix.cpp
-    image/image_file_posix.cpp)
+# libppdev_sim.so: the simulated /dev/parportN, on the one build of the board. It exports
+# only the C library's entry points that it answers and its counters; the board and the
+# core it carries stay hidden, as its own code does.
+add_library(ppdev_sim SHARED tests/ppdev/ppdev_interposer.cpp)
 set_target_properties(ppdev_sim PROPERTIES CXX_VISIBILITY_PRESET hidden)
 target_include_directories(ppdev_sim PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_options(ppdev_sim PRIVATE ${RFPROG_WARNINGS})
-target_link_libraries(ppdev_sim PRIVATE ${CMAKE_DL_LIBS})
+target_link_libraries(ppdev_sim PRIVATE rfprog_sim rfprog_core ${CMAKE_DL_LIBS})
+target_link_options(ppdev_sim PRIVATE -Wl,--exclude-libs,ALL)
 
 # Linked ahead of the C library, the simulated driver answers this test program's own
 # open, ioctl and close on the simulated path.
@@ -39,13 +34,6 @@ add_executable(ppdev_timing tests/ppdev/ppdev_timing.cpp)
 target_include_directories(ppdev_timing PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(ppdev_timing PRIVATE ppdev_sim rfprog_sim rfprog_core)
 target_compile_options(ppdev_timing PRIVATE ${RFPROG_WARNINGS})
-
-# The ports are product code, built without RTTI, which the sanitizer's vptr check of
-# their callers needs.
-if(RFPROG_SANITIZE)
-    target_compile_options(linux_ports_tests PRIVATE -fno-sanitize=vptr)
-    target_compile_options(ppdev_timing PRIVATE -fno-sanitize=vptr)
-endif()
 
 # rfprog-cli comes from cmake/cli.cmake, which is read after this file: what needs it
 # waits for the end of the configuration.

@@ -13,11 +13,10 @@ add_executable(native_tests
     tests/native/commands_test.cpp
     tests/native/record_file_test.cpp
     tests/native/diagnosis_test.cpp
-    tests/native/selftest_diagnosis_test.cpp
-    cli/selftest.cpp)
+    tests/native/selftest_diagnosis_test.cpp)
 target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(native_tests PRIVATE rfprog_sim rfprog_core rfprog_test_support
-    GTest::gtest_main)
+target_link_libraries(native_tests PRIVATE rfprog_ui rfprog_cli_lib rfprog_sim rfprog_core
+    rfprog_test_support GTest::gtest_main)
 target_compile_options(native_tests PRIVATE ${RFPROG_WARNINGS}
     # GCC 12 at -O2 reports a false overlap inside std::string's assignment (its bug 105329).
     $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)

@@ -26,6 +26,10 @@ set(RFPROG_XP_LINK -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version
     -Wl,--major-os-version,5 -Wl,--minor-os-version,1)
 target_compile_definitions(rfprog_core PUBLIC UNICODE _UNICODE WINVER=0x0501 _WIN32_WINNT=0x0501)
 target_compile_options(rfprog_core PRIVATE -ffunction-sections -fdata-sections)
+target_compile_options(rfprog_ui PRIVATE -ffunction-sections -fdata-sections)
+# rfprog-cli.exe carries the simulated board for --port sim; compiled as the command line
+# is, without -fdata-sections (cmake/cli.cmake says why).
+target_compile_options(rfprog_sim PRIVATE -ffunction-sections)
 
 # Import library for the real port-access DLL, from its module definition. The
 # 64-bit edition has its own file name and no __stdcall decorations.
@@ -58,13 +62,12 @@ set_source_files_properties(resources/rfprog.rc PROPERTIES OBJECT_DEPENDS ${RFPR
 add_executable(rfprog WIN32
     ui/main_win32.cpp
     ui/win32_dialog_window.cpp
-    device/port_library.cpp
     resources/rfprog.rc
     resources/version.rc)
 add_dependencies(rfprog inpout32_import)
 target_include_directories(rfprog PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}/resources)
 target_compile_options(rfprog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${RFPROG_PRODUCT_FLAGS} -ffunction-sections -fdata-sections>)
-target_link_libraries(rfprog PRIVATE rfprog_core ${RFPROG_INPOUT32_IMPORT} comdlg32)
+target_link_libraries(rfprog PRIVATE rfprog_ui ${RFPROG_INPOUT32_IMPORT} comdlg32)
 target_link_options(rfprog PRIVATE -municode ${RFPROG_STATIC_LINK} ${RFPROG_XP_LINK}
     -Wl,--gc-sections -s)
 

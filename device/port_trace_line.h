@@ -3,7 +3,7 @@
 // digits, so cards at high addresses trace as they are.
 #pragma once
 
-#include "device/hex_digits.h"
+#include "core/rom_basics.h"
 
 #include <array>
 #include <cstddef>

@@ -3,6 +3,8 @@
 // This is the only place where these numbers are defined.
 #pragma once
 
+#include "core/rom_basics.h"
+
 #include <cstdint>
 
 namespace rfprog {
@@ -49,9 +51,6 @@ inline constexpr ControlValue AllControlValues[] = {
 constexpr std::uint8_t controlByte(ControlValue value) {
     return static_cast<std::uint8_t>(value);
 }
-
-inline constexpr std::uint32_t RomSize = 2048; // addresses 0x000 to 0x7FF
-inline constexpr std::uint8_t ErasedByte = 0xFF;
 
 // The lines between the board and the socket: data D0 to D7, and the address counter's
 // outputs A0 to A10.

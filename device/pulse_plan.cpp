@@ -1,6 +1,6 @@
 #include "device/pulse_plan.h"
 
-#include "device/programmer_registers.h"
+#include "core/rom_basics.h"
 
 namespace rfprog {
 

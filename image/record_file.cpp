@@ -1,6 +1,6 @@
 #include "image/record_file.h"
 
-#include "device/hex_digits.h"
+#include "core/rom_basics.h"
 
 #include <algorithm>
 

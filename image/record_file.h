@@ -13,7 +13,7 @@
 // before it, are warnings; everything else that is wrong is a refusal.
 #pragma once
 
-#include "device/programmer_registers.h"
+#include "core/rom_basics.h"
 
 #include <array>
 #include <cstddef>

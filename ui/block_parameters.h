@@ -2,7 +2,7 @@
 // and Compare work on, taken from the window's optional hexadecimal fields.
 #pragma once
 
-#include "ui/block_rules.h"
+#include "image/block_rules.h"
 #include "ui/dialog_window.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // independent reading of the block fields to hold the parser against.
 #pragma once
 
-#include "device/programmer_registers.h"
+#include "core/rom_basics.h"
 #include "ui/block_parameters.h"
 
 #include <cstdint>

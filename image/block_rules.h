@@ -4,7 +4,7 @@
 // the defaults, the checks and the loading of the file's bytes are these.
 #pragma once
 
-#include "device/programmer_registers.h"
+#include "core/rom_basics.h"
 #include "image/image_file.h"
 
 #include <cstdint>

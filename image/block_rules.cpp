@@ -1,4 +1,4 @@
-#include "ui/block_rules.h"
+#include "image/block_rules.h"
 
 #include "image/image_file.h"
 
