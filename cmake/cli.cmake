@@ -6,23 +6,30 @@ if(RFPROG_FUZZ)
     return() # the fuzz build makes only the fuzz targets
 endif()
 
+# The port backends (cli/ports/), one file each, and what they need of the program: its
+# console, texts and files.
+set(RFPROG_CLI_PORT_SOURCES
+    cli/ports/port_table.cpp
+    cli/ports/sim_port.cpp
+    cli/ports/device_port.cpp
+    cli/ports/address_port.cpp
+    cli/ports/address_port_${RFPROG_PLATFORM}.cpp
+    cli/output.cpp
+    cli/console_${RFPROG_PLATFORM}.cpp
+    cli/files_${RFPROG_PLATFORM}.cpp
+    cli/interrupt_${RFPROG_PLATFORM}.cpp)
+
 add_executable(rfprog-cli
+    ${RFPROG_CLI_PORT_SOURCES}
     cli/cli.cpp
     cli/operations.cpp
     cli/options.cpp
-    cli/output.cpp
-    cli/port_choice.cpp
     cli/port_session.cpp
     cli/progress.cpp
     cli/record_io.cpp
     cli/report.cpp
     cli/selftest.cpp
-    cli/sim_port.cpp
     cli/trace_file.cpp
-    cli/console_${RFPROG_PLATFORM}.cpp
-    cli/files_${RFPROG_PLATFORM}.cpp
-    cli/hardware_port_${RFPROG_PLATFORM}.cpp
-    cli/interrupt_${RFPROG_PLATFORM}.cpp
     cli/main_${RFPROG_PLATFORM}.cpp
     device/tracing_port.cpp
     # The simulated board is part of this product (--port sim), so it is compiled here with
@@ -70,6 +77,9 @@ if(WIN32)
     endif()
     return()
 endif()
+
+# The --port forms, in the native unit tests.
+target_sources(native_tests PRIVATE tests/native/port_choice_test.cpp ${RFPROG_CLI_PORT_SOURCES})
 
 # Native tests: the built program as a process.
 file(GLOB RFPROG_CLI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/*.cpp)
