@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "cli/platform.h"
 #include "cli/port_session.h"
+#include "cli/ports/port_backend.h"
 
 #include <array>
 

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/output.h"
+#include "cli/typed_number.h"
 #include "device/read_passes.h"
 
 #include <getopt.h>
@@ -288,7 +289,7 @@ bool parsePort(const Typed& typed, Options& options, UsageError& error) {
     if (!typed.ecr) {
         return true;
     }
-    if (options.portChoice.kind != PortKind::Address) {
+    if (!options.portChoice.backend->takesEcr) {
         return fail(error, Text::EcrNotForPort);
     }
     const auto ecr = parseNumber(*typed.ecr);

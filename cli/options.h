@@ -1,7 +1,7 @@
 // The command line: one operation, its FILE, the block, the port and the switches.
 #pragma once
 
-#include "cli/port_choice.h"
+#include "cli/ports/port_backend.h"
 #include "cli/texts.h"
 #include "cli/usage.h"
 #include "image/block_rules.h"

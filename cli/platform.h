@@ -2,10 +2,7 @@
 // system in a file with a _posix.cpp or _win32.cpp suffix.
 #pragma once
 
-#include "cli/port_choice.h"
 #include "cli/texts.h"
-#include "device/port_open_error.h"
-#include "device/programmer_port.h"
 #include "image/image_file.h"
 
 #include <array>
@@ -60,18 +57,5 @@ class OutputFile {
   private:
     std::intptr_t handle_ = -1;
 };
-
-// Hardware ports (hardware_port_*.cpp), the port table's entries for them. open writes
-// nothing; the caller sets the board idle once the port is there.
-std::string_view defaultPortName();
-std::string_view portLibraryName();
-// A base address: raw port I/O on Linux (with --ecr), the port library on Windows.
-PortOpenError openAddressPort(const PortChoice& choice, ProgrammerPort*& port);
-void closeAddressPort();
-#ifndef _WIN32
-// A port device such as /dev/parport0, through the kernel's driver.
-PortOpenError openDevicePort(const PortChoice& choice, ProgrammerPort*& port);
-void closeDevicePort();
-#endif
 
 } // namespace rfprog::cli

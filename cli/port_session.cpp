@@ -8,7 +8,7 @@ ExitStatus PortSession::open(const PortChoice& choice, std::string_view portText
     if (status != ExitStatus::Success) {
         return status;
     }
-    backend_ = &portBackend(choice.kind);
+    backend_ = choice.backend;
     ProgrammerPort* port = port_;
     if (trace != nullptr) {
         port = &tracing_.emplace(*port_, choice.traceBase(), *trace);

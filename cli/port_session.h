@@ -1,12 +1,11 @@
-// The port the program works on, from --port to the idle board and back: the backend of
-// the port table that --port chose, wrapped in the trace when --trace is given. Opening
+// The port the program works on, from --port to the idle board and back: the backend
+// that --port chose (cli/ports/), wrapped in the trace when --trace is given. Opening
 // sets the board idle at once; closing sets it idle again.
 #pragma once
 
 #include "cli/exit_status.h"
 #include "cli/output.h"
-#include "cli/platform.h"
-#include "cli/port_choice.h"
+#include "cli/ports/port_backend.h"
 #include "cli/trace_file.h"
 #include "device/rom_device.h"
 #include "device/tracing_port.h"

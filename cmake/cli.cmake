@@ -5,21 +5,22 @@
 
 # Everything of the command line but its entry point; the native tests link it too.
 add_library(rfprog_cli_lib STATIC
+    cli/ports/port_table.cpp
+    cli/ports/sim_port.cpp
+    cli/ports/device_port.cpp
+    cli/ports/address_port.cpp
+    cli/ports/address_port_${RFPROG_PLATFORM}.cpp
     cli/cli.cpp
     cli/operations.cpp
     cli/options.cpp
-    cli/output.cpp
-    cli/port_choice.cpp
     cli/port_session.cpp
     cli/progress.cpp
     cli/record_io.cpp
     cli/report.cpp
     cli/selftest.cpp
-    cli/sim_port.cpp
     cli/trace_file.cpp
     cli/console_${RFPROG_PLATFORM}.cpp
     cli/files_${RFPROG_PLATFORM}.cpp
-    cli/hardware_port_${RFPROG_PLATFORM}.cpp
     cli/interrupt_${RFPROG_PLATFORM}.cpp)
 target_link_libraries(rfprog_cli_lib PUBLIC rfprog_sim rfprog_core)
 target_compile_options(rfprog_cli_lib PRIVATE ${RFPROG_PRODUCT_FLAGS})

@@ -5,6 +5,7 @@ include(cmake/test_support.cmake)
 
 add_executable(native_tests
     tests/native/rom_device_test.cpp
+    tests/native/port_choice_test.cpp
     tests/native/checksums_test.cpp
     tests/native/simulated_board_test.cpp
     tests/native/board_host_test.cpp

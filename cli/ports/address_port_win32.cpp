@@ -1,5 +1,7 @@
-// The hardware port on Windows: the port library, at any base address.
-#include "cli/platform.h"
+// The base address on Windows: the port library, loaded at run time. It needs no extended
+// control register.
+#include "cli/ports/address_port.h"
+
 #include "device/inpout32.h"
 #include "device/port_library.h"
 
@@ -13,15 +15,6 @@ std::optional<PortLibraryPort<LoadedPortLibrary>> LibraryPort;
 
 } // namespace
 
-std::string_view defaultPortName() {
-    return "lpt1";
-}
-
-std::string_view portLibraryName() {
-    return RFPROG_PORT_LIBRARY;
-}
-
-// The port library needs no extended control register.
 PortOpenError openAddressPort(const PortChoice& choice, ProgrammerPort*& port) {
     const PortOpenError error = LibraryPort.emplace(choice.base).library.load();
     port = error == PortOpenError::None ? &*LibraryPort : nullptr;
@@ -33,6 +26,10 @@ void closeAddressPort() {
         LibraryPort->library.unload();
         LibraryPort.reset();
     }
+}
+
+std::string_view portLibraryName() {
+    return RFPROG_PORT_LIBRARY;
 }
 
 } // namespace rfprog::cli

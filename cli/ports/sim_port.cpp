@@ -1,6 +1,12 @@
-#include "cli/sim_port.h"
-
+// --port sim: the simulated board (sim/board_host.h), its ROM in the sim:ROMFILE file, its
+// emulator in RFPROG_SIM_EMULATOR's and its settings from RFPROG_SIM_TIMER and
+// RFPROG_SIM_FAULTS. It is opened at once, so that a file it cannot keep is reported
+// before any access. One at a time, for the program's run; on every system.
+//
+// Its open gives no PortOpenError: a setting not understood is a Usage error, a file that
+// cannot be kept a File error, each reported.
 #include "cli/platform.h"
+#include "cli/ports/port_backend.h"
 #include "sim/board_host.h"
 #include "sim/sim_settings.h"
 
@@ -38,7 +44,20 @@ ExitStatus reportFile(sim::SimFile failed, const Console& console) {
     return ExitStatus::File;
 }
 
-} // namespace
+constexpr std::string_view SimulatedName = "sim";
+constexpr std::string_view SimulatedFilePrefix = "sim:";
+
+std::optional<PortParse> parseSimulated(std::string_view text, PortChoice& choice) {
+    if (text == SimulatedName) {
+        return PortParse::Parsed;
+    }
+    if (!text.starts_with(SimulatedFilePrefix)) {
+        return std::nullopt;
+    }
+    choice.path = text;
+    choice.path.remove_prefix(SimulatedFilePrefix.size());
+    return choice.path.empty() ? PortParse::NamesNothing : PortParse::Parsed;
+}
 
 ExitStatus openSimulatedPort(const PortChoice& choice, std::string_view, const Console& console,
                              ProgrammerPort*& port) {
@@ -66,8 +85,14 @@ ExitStatus openSimulatedPort(const PortChoice& choice, std::string_view, const C
     return status;
 }
 
+// File, reported, when a file stopped keeping its memory meanwhile.
 ExitStatus closeSimulatedPort(const Console& console) {
     return reportFile(Board.lostFile(), console);
 }
+
+} // namespace
+
+const PortBackend SimulatedBoardBackend = {parseSimulated, openSimulatedPort, closeSimulatedPort,
+                                           PortBackend::TraceAt::Lpt1, false};
 
 } // namespace rfprog::cli
