@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "cli/platform.h"
 #include "cli/port_session.h"
+#include "cli/usage.h"
 
 #include <array>
 
@@ -56,7 +57,7 @@ int runCli(std::span<char* const> arguments) {
         return exitCode(ExitStatus::Usage);
     }
     if (options.help) {
-        writeText(Stream::Out, console.text(Text::Help));
+        writeText(Stream::Out, HelpText.in(console.language()));
         return exitCode(ExitStatus::Success);
     }
     if (options.version) {
