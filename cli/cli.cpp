@@ -5,6 +5,7 @@
 #include "cli/platform.h"
 #include "cli/port_session.h"
 #include "cli/ports/port_backend.h"
+#include "cli/usage.h"
 
 #include <array>
 
@@ -57,7 +58,7 @@ int runCli(std::span<char* const> arguments) {
         return exitCode(ExitStatus::Usage);
     }
     if (options.help) {
-        writeText(Stream::Out, console.text(Text::Help));
+        writeText(Stream::Out, HelpText.in(console.language()));
         return exitCode(ExitStatus::Success);
     }
     if (options.version) {

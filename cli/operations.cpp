@@ -84,20 +84,42 @@ bool compareWithRom(OperationContext& context, std::span<const std::uint8_t> exp
     return !interruptRequested();
 }
 
+// What an operation that ends in a verification says.
+struct VerificationTexts {
+    Text progress;   // while the block is read back
+    Text done;       // the block matches
+    Text mismatch;   // it does not, above the report
+    Text difference; // a line of the report
+    Text operation;  // the operation's name over unstable bytes
+    bool checksums;  // the checksums of the block follow done
+};
+
+constexpr VerificationTexts WriteRomTexts{Text::ProgressVerify, Text::WriteDone,
+                                          Text::WriteMismatch,  Text::DifferenceLine,
+                                          Text::ProgressWrite,  true};
+constexpr VerificationTexts WriteEmulatorTexts{Text::ProgressVerify,   Text::EmulatorDone,
+                                               Text::EmulatorMismatch, Text::DifferenceLine,
+                                               Text::ProgressWrite,    true};
+constexpr VerificationTexts VerifyTexts{Text::ProgressVerify, Text::VerifyMatch,
+                                        Text::VerifyMismatch, Text::DifferenceLine,
+                                        Text::ProgressVerify, true};
+constexpr VerificationTexts BlankTexts{Text::ProgressBlank, Text::BlankDone,     Text::NotBlank,
+                                       Text::NotBlankLine,  Text::ProgressBlank, false};
+
 // Reads the block back and reports it against expected: done (its arguments the length,
 // the address and doneMore, then where in FILE) and, when asked, the checksums of the
 // bytes read back; or mismatch and the report; when the passes disagree, the unstable
 // bytes under the operation's name instead.
 ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> expected,
-                       Text progressText, Text done, Text mismatch, Text lineText, Text operation,
-                       bool checksums = false, std::array<std::string_view, 2> doneMore = {}) {
+                       const VerificationTexts& texts,
+                       std::array<std::string_view, 2> doneMore = {}) {
     PassAgreement agreement;
-    if (!readPasses(context, progressText, agreement)) {
+    if (!readPasses(context, texts.progress, agreement)) {
         return ExitStatus::Interrupted;
     }
     const auto total = static_cast<std::uint32_t>(expected.size());
     if (agreement.unstable > 0) {
-        printUnstable(context.console, agreement, context.options.reads, total, operation);
+        printUnstable(context.console, agreement, context.options.reads, total, texts.operation);
         return ExitStatus::Negative;
     }
     const WholeBlockComparison comparison =
@@ -111,16 +133,16 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
                         : Text::ResultUndefinedKept,
                     context.console, tail);
         context.console.result(
-            done,
+            texts.done,
             {blockLength(context).view(), romAddress(context).view(), doneMore[0], doneMore[1]},
             tail.view());
-        if (checksums) {
+        if (texts.checksums) {
             printChecksums(context.romBlock);
         }
         return ExitStatus::Success;
     }
-    context.console.result(mismatch);
-    printComparison(context.console, comparison, comparedBytes(context, expected), lineText,
+    context.console.result(texts.mismatch);
+    printComparison(context.console, comparison, comparedBytes(context, expected), texts.difference,
                     Compare::AnyDifference);
     return ExitStatus::Negative;
 }
@@ -198,8 +220,7 @@ ExitStatus writeRomOperation(OperationContext& context) {
         }
     }
     return verifyBlock(
-        context, file, Text::ProgressVerify, Text::WriteDone, Text::WriteMismatch,
-        Text::DifferenceLine, Text::ProgressWrite, true,
+        context, file, WriteRomTexts,
         {Number::decimal(counts.programmed).view(), Number::decimal(counts.alreadyHeld).view()});
 }
 
@@ -228,8 +249,7 @@ ExitStatus writeEmulatorOperation(OperationContext& context) {
     if (interruptRequested() || !ask(context, Text::AskEmulatorRead)) {
         return ExitStatus::Interrupted;
     }
-    return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::EmulatorDone,
-                       Text::EmulatorMismatch, Text::DifferenceLine, Text::ProgressWrite, true);
+    return verifyBlock(context, context.fileBlock, WriteEmulatorTexts);
 }
 
 // The board tested through the emulator: per round, the operator switches it to write, a
@@ -267,8 +287,7 @@ ExitStatus selfTestOperation(OperationContext& context) {
 
 ExitStatus blankOperation(OperationContext& context) {
     std::fill(context.fileBlock.begin(), context.fileBlock.end(), ErasedByte);
-    return verifyBlock(context, context.fileBlock, Text::ProgressBlank, Text::BlankDone,
-                       Text::NotBlank, Text::NotBlankLine, Text::ProgressBlank);
+    return verifyBlock(context, context.fileBlock, BlankTexts);
 }
 
 ExitStatus timerOperation(OperationContext& context) {
@@ -311,8 +330,7 @@ ExitStatus runOperation(OperationContext& context) {
         return context.options.emulator ? writeEmulatorOperation(context)
                                         : writeRomOperation(context);
     case Operation::Verify:
-        return verifyBlock(context, context.fileBlock, Text::ProgressVerify, Text::VerifyMatch,
-                           Text::VerifyMismatch, Text::DifferenceLine, Text::ProgressVerify, true);
+        return verifyBlock(context, context.fileBlock, VerifyTexts);
     case Operation::Blank:
         return blankOperation(context);
     case Operation::Timer:

@@ -218,14 +218,15 @@ bool parsePositional(std::string_view argument, std::size_t& positional, Options
     return true;
 }
 
-// The limits as the messages show them, "0x7FF", made from the limits themselves.
-constexpr Number MaxRomOffsetText = Number::hex(MaxRomOffset, 1);
-constexpr Number MaxFileOffsetText = Number::hex(MaxFileOffset, 1);
-constexpr Number MaxBlockLengthText = Number::hex(MaxBlockLength, 1);
-constexpr Number DefaultLengthText = Number::hex(BlockParameters{}.length, 1);
+// The limits as the messages show them, "0x7FF", made from the limits themselves once, as
+// the program starts: a usage error keeps views of them.
+const Number MaxRomOffsetText = Number::hex(MaxRomOffset, 1);
+const Number MaxFileOffsetText = Number::hex(MaxFileOffset, 1);
+const Number MaxBlockLengthText = Number::hex(MaxBlockLength, 1);
+const Number DefaultLengthText = Number::hex(BlockParameters{}.length, 1);
 // A record file's addresses fill 32 bits.
 constexpr std::uint32_t MaxRecordFileOffset = 0xFFFFFFFF;
-constexpr Number MaxRecordFileOffsetText = Number::hex(MaxRecordFileOffset, 1);
+const Number MaxRecordFileOffsetText = Number::hex(MaxRecordFileOffset, 1);
 constexpr std::uint64_t RecordAddressSpaceEnd = std::uint64_t{MaxRecordFileOffset} + 1;
 
 // --format, or else FILE's extension.

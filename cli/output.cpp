@@ -2,6 +2,9 @@
 
 #include "cli/platform.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace rfprog::cli {
 
 namespace {
@@ -14,6 +17,41 @@ void printLine(Stream stream, std::string_view prefix, std::string_view pattern,
 }
 
 } // namespace
+
+Number Number::decimal(std::uint32_t value) {
+    Number number;
+    number.add(value, 10, 1);
+    return number;
+}
+
+Number Number::hex(std::uint32_t value, int digits) {
+    Number number;
+    number.text_[number.size_++] = '0';
+    number.text_[number.size_++] = 'x';
+    number.add(value, 16, digits);
+    return number;
+}
+
+Number Number::byte(std::uint8_t value) {
+    Number number;
+    number.add(value, 16, 2);
+    return number;
+}
+
+// The digits upper-case, after zeros up to digits; no more than eight, as many as a 32-bit
+// number has in hexadecimal.
+void Number::add(std::uint32_t value, int base, int digits) {
+    std::array<char, 10> written{};
+    const char* end =
+        std::to_chars(written.data(), written.data() + written.size(), value, base).ptr;
+    const std::string_view shown(written.data(), static_cast<std::size_t>(end - written.data()));
+    for (auto pad = static_cast<int>(shown.size()); pad < std::min(digits, 8); ++pad) {
+        text_[size_++] = '0';
+    }
+    for (const char c : shown) {
+        text_[size_++] = c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+}
 
 Line& Line::add(std::string_view text) {
     for (const char c : text) {

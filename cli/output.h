@@ -4,7 +4,6 @@
 #pragma once
 
 #include "cli/texts.h"
-#include "core/rom_basics.h"
 
 #include <array>
 #include <cstddef>
@@ -16,45 +15,18 @@ namespace rfprog::cli {
 
 using TextArguments = std::initializer_list<std::string_view>;
 
-// A number as text: decimal, or hexadecimal with or without 0x and padded to digits.
+// A number as text: decimal, or upper-case hexadecimal with or without 0x and padded
+// with zeros to a number of digits.
 class Number {
   public:
-    // constexpr, so that a constant's text can be made once and kept.
-    static constexpr Number decimal(std::uint32_t value) {
-        Number number;
-        std::array<char, 10> reversed{};
-        std::size_t count = 0;
-        do {
-            reversed[count++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        while (count > 0) {
-            number.text_[number.size_++] = reversed[--count];
-        }
-        return number;
-    }
-    static constexpr Number hex(std::uint32_t value, int digits) { // "0x07F"
-        Number number;
-        number.text_[number.size_++] = '0';
-        number.text_[number.size_++] = 'x';
-        int shown = 8;
-        while (shown > digits && shown > 1 && (value >> ((shown - 1) * 4)) == 0) {
-            --shown;
-        }
-        for (int digit = shown - 1; digit >= 0; --digit) {
-            number.text_[number.size_++] = HexDigits[(value >> (digit * 4)) & 0xF];
-        }
-        return number;
-    }
-    static constexpr Number byte(std::uint8_t value) { // "7F"
-        Number number;
-        number.text_[number.size_++] = HexDigits[value >> 4];
-        number.text_[number.size_++] = HexDigits[value & 0xF];
-        return number;
-    }
-    constexpr std::string_view view() const { return {text_.data(), size_}; }
+    static Number decimal(std::uint32_t value);
+    static Number hex(std::uint32_t value, int digits); // "0x07F"
+    static Number byte(std::uint8_t value);             // "7F"
+    std::string_view view() const { return {text_.data(), size_}; }
 
   private:
+    void add(std::uint32_t value, int base, int digits);
+
     std::array<char, 16> text_{};
     std::size_t size_ = 0;
 };

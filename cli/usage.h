@@ -1,7 +1,9 @@
 // The words of the command line: the operations and the options, in the order in which
-// --help, the man page and the README list them. The parser takes its names from here,
-// and the tests hold the help texts and the documents to the same lists.
+// --help, the man page and the README list them, and the --help text. The parser takes its
+// names from here, and the tests hold the help texts and the documents to the same lists.
 #pragma once
+
+#include "cli/texts.h"
 
 #include <string_view>
 
@@ -67,5 +69,148 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Help, "--help", 'h', {}, {}},
     {OptionId::Version, "--version", 0, {}, {}},
 };
+
+// The --help text: its sections list the operations and the options above, in their order
+// and with their value names.
+inline constexpr TextPair HelpText{
+    R"(Usage: rfprog-cli [OPTIONS] OPERATION [FILE]
+
+Drives the EPROM programmer board for 573RF2/573RF5 (2 KB) on a parallel port.
+
+Operations:
+  read FILE     read the block from the ROM into FILE at the file offset (a raw
+                FILE is created if missing and never truncated; a record file
+                gets the block in place of that range, its other records kept)
+  write FILE    program the block from FILE into the ROM, then verify it; first
+                refuses, changing nothing, when a bit would have to go from 0 to 1
+                (pulses only the bytes the ROM does not already hold)
+  verify FILE   compare the block of the ROM with FILE
+  blank         check that the block reads FF
+  timer         fire one test pulse and report whether the board's timer answered
+  selftest      test the board's data lines and counter through the ROM emulator:
+                load two patterns and read them back (no pulse, no chip at risk)
+  idle          only set the board idle (programming voltage off), e.g. at boot
+
+Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
+  --rom-offset N    first ROM address of the block (default 0)
+  --file-offset N   where the block starts in FILE (default 0, at most 0xFFFFFF;
+                    in a record file its address, at most 0xFFFFFFFF, default
+                    the file's base + the ROM offset)
+  --length N        bytes in the block, 1 to 0x800 (default 0x800)
+  --format FORMAT   FILE's format: raw, ihex (Intel HEX) or srec (S-records);
+                    by default .hex .ihx .ihex are ihex, .s19 .s28 .s37 .srec
+                    .mot are srec, anything else raw
+
+A record file holds addresses, not a run of bytes. Its base, the lowest address
+rounded down to 0x800 (0 for a new file), stands for ROM 0. write leaves the
+bytes the file does not define as they are in the ROM; verify skips them.
+
+Port:
+  --port PORT   lpt1, lpt2, lpt3 (0x378, 0x278, 0x3BC), a base address such as
+                0xD010, /dev/parportN (Linux), or the simulated board: sim, or
+                sim:ROMFILE to keep its ROM in a file. Default: lpt1 on Windows,
+                /dev/parport0 on Linux. The simulated board takes
+                RFPROG_SIM_EMULATOR, RFPROG_SIM_TIMER and RFPROG_SIM_FAULTS.
+  --ecr N       the port's extended control register (Linux, with lptN or an address)
+  --trace FILE  write every port access into FILE, one line each ("W 37A 00")
+
+Other options:
+  --reads N     read, verify, blank and the verification of write: read the
+                block N times, 1 to 16 (default: 2 for read, 1 for the others),
+                and report the bits that do not read the same every time
+  --force       write: skip the check for bits that would have to go from 0 to 1
+                (then every byte but FF gets a pulse)
+  --every-byte  write: a pulse for every byte of the block, held or not
+  --emulator    write: load the ROM emulator instead of the ROM
+  --hold        timer: then keep the programming voltage on until Enter
+  -y, --yes     answer the questions that need the operator's hands (switch the
+                emulator, remove the chip), for scripts
+  -q, --quiet   no progress display
+  -h, --help    this text
+  --version     the program's name and version
+
+read, write and verify end with a line of the block's checksums as the ROM
+holds it: "crc32 XXXXXXXX  sha1 <40 hex digits>  sum16 XXXX".
+
+Exit status:
+  0    success
+  1    the device answered but the result is negative: mismatch, not blank,
+       not programmable, unstable reads, timer silent, self-test fault
+  2    usage error
+  3    the port cannot be opened or used
+  4    a file cannot be read or written
+  130  interrupted (the programming voltage is switched off first)
+)",
+    R"(Запуск: rfprog-cli [ПАРАМЕТРЫ] ОПЕРАЦИЯ [ФАЙЛ]
+
+Работает с программатором ПЗУ 573РФ2/573РФ5 (2 КБ) на параллельном порту.
+
+Операции:
+  read ФАЙЛ     прочитать блок ПЗУ в ФАЙЛ по смещению в файле
+                (двоичный файл создаётся, если его нет, и никогда не обрезается;
+                в файле записей блок заменяет этот участок, прочие записи целы)
+  write ФАЙЛ    записать блок из ФАЙЛА в ПЗУ и проверить; сначала отказывает,
+                ничего не меняя, если бит пришлось бы перевести из 0 в 1;
+                импульс получают только байты, которых в ПЗУ ещё нет
+  verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
+  blank         проверить, что блок читается как FF
+  timer         подать один пробный импульс и сообщить, ответил ли таймер платы
+  selftest      проверить линии данных и счётчик платы через эмулятор ПЗУ:
+                загрузить два образца и прочитать их (без импульсов, микросхеме
+                ничего не грозит)
+  idle          только перевести плату в покой (напряжение программирования
+                выключено), например при загрузке системы
+
+Блок (числа десятичные или шестнадцатеричные с 0x; смещение в ПЗУ + длина <= 0x800):
+  --rom-offset N    первый адрес блока в ПЗУ (по умолчанию 0)
+  --file-offset N   начало блока в ФАЙЛЕ (по умолчанию 0, не больше 0xFFFFFF;
+                    в файле записей это адрес, не больше 0xFFFFFFFF, по
+                    умолчанию база файла + смещение в ПЗУ)
+  --length N        байтов в блоке, от 1 до 0x800 (по умолчанию 0x800)
+  --format ФОРМАТ   формат ФАЙЛА: raw (двоичный), ihex (Intel HEX) или srec
+                    (S-записи); по умолчанию .hex .ihx .ihex — ihex, .s19 .s28
+                    .s37 .srec .mot — srec, любое другое — raw
+
+В файле записей хранятся адреса, а не подряд идущие байты. Его база — наименьший
+адрес, округлённый вниз до кратного 0x800 (0 для нового файла), — соответствует
+адресу 0 ПЗУ. write оставляет байты, которых нет в файле, в ПЗУ как были;
+verify их не сравнивает.
+
+Порт:
+  --port ПОРТ   lpt1, lpt2, lpt3 (0x378, 0x278, 0x3BC), базовый адрес вроде
+                0xD010, /dev/parportN (Linux) или модель программатора: sim,
+                или sim:ФАЙЛ_ПЗУ, чтобы хранить её ПЗУ в файле. По умолчанию:
+                lpt1 в Windows, /dev/parport0 в Linux. Модель учитывает
+                RFPROG_SIM_EMULATOR, RFPROG_SIM_TIMER и RFPROG_SIM_FAULTS.
+  --ecr N       расширенный регистр управления порта (Linux, с lptN или адресом)
+  --trace ФАЙЛ  записывать каждое обращение к порту в ФАЙЛ, по строке ("W 37A 00")
+
+Прочие параметры:
+  --reads N     read, verify, blank и проверка после write: прочитать блок
+                N раз, от 1 до 16 (по умолчанию 2 для read, 1 для остальных),
+                и сообщить о битах, которые читаются не всякий раз одинаково
+  --force       write: не проверять биты, которые пришлось бы перевести из 0 в 1
+                (тогда импульс получает каждый байт, кроме FF)
+  --every-byte  write: импульс каждому байту блока, есть он уже в ПЗУ или нет
+  --emulator    write: загрузить эмулятор ПЗУ вместо ПЗУ
+  --hold        timer: затем держать напряжение программирования до Enter
+  -y, --yes     ответить на вопросы, требующие рук оператора (переключить
+                эмулятор, удалить микросхему), для сценариев
+  -q, --quiet   не показывать ход работы
+  -h, --help    эта справка
+  --version     название и версия программы
+
+read, write и verify выводят в конце строку контрольных сумм блока, каким его
+хранит ПЗУ: "crc32 XXXXXXXX  sha1 <40 шестнадцатеричных цифр>  sum16 XXXX".
+
+Код завершения:
+  0    успех
+  1    устройство ответило, но результат отрицательный: несовпадение, ПЗУ не
+       стёрто, запись невозможна, неустойчивое чтение, таймер молчит, неисправность при самопроверке
+  2    ошибка в параметрах
+  3    порт не открывается или не работает
+  4    файл не читается или не записывается
+  130  прервано (напряжение программирования сначала выключается)
+)"};
 
 } // namespace rfprog::cli

@@ -198,21 +198,74 @@ Record decodeRecord(RecordFormat format, std::span<const std::uint8_t> text, con
 bool isSData(int type) {
     return type >= 1 && type <= 3;
 }
+bool isData(RecordFormat format, int type) {
+    return format == RecordFormat::IntelHex ? type == 0 : isSData(type);
+}
 bool isEnd(RecordFormat format, int type) {
     return format == RecordFormat::IntelHex ? type == 1 : type >= 7;
 }
 
-// Intel HEX 02 and 04 records set the base that later data offsets are added to.
+// Intel HEX 02 and 04 records set the base that later data offsets are added to. Their
+// two data bytes are read only once the type is known: decoding has checked that these
+// types carry exactly two.
 std::optional<std::uint32_t> intelBase(std::span<const std::uint8_t> text, const Record& record) {
+    if (record.type != 2 && record.type != 4) {
+        return std::nullopt;
+    }
     const std::uint32_t value =
         hexByte(text, record.dataOffset) * 256u + hexByte(text, record.dataOffset + 2);
-    if (record.type == 2) {
-        return value << 4;
+    return record.type == 2 ? value << 4 : value << 16;
+}
+
+// A line of a record file as the walker hands it on.
+struct RecordLine {
+    Line line;
+    std::uint32_t number = 0; // from 1
+    Record record;            // unless the line is blank: its record, decoded without a fault
+    std::uint32_t base = 0;   // Intel HEX: the base the 02 and 04 records so far have set
+    bool setsBase = false;    // the record is one of those
+
+    // Where a data record's bytes start.
+    std::uint64_t start() const { return std::uint64_t{base} + record.address; }
+};
+
+struct WalkEnd {
+    RecordFault fault = RecordFault::None;
+    std::uint32_t line = 0; // of the fault
+    bool ended = false;     // an end record was read
+};
+
+// Hands each line of the text to visit, in order, until a record does not decode, a
+// record follows the end record, or visit returns a fault of its own.
+template <typename Visit>
+WalkEnd walkRecords(RecordFormat format, std::span<const std::uint8_t> text, Visit visit) {
+    bool ended = false;
+    RecordLine current;
+    for (std::size_t at = 0; at < text.size();) {
+        current.line = lineAt(text, at);
+        at = current.line.next;
+        ++current.number;
+        current.record = {};
+        current.setsBase = false;
+        if (!current.line.blank()) {
+            if (ended) {
+                return {RecordFault::AfterEnd, current.number};
+            }
+            current.record = decodeRecord(format, text, current.line);
+            if (current.record.fault != RecordFault::None) {
+                return {current.record.fault, current.number};
+            }
+            ended = isEnd(format, current.record.type);
+            const auto base =
+                format == RecordFormat::IntelHex ? intelBase(text, current.record) : std::nullopt;
+            current.setsBase = base.has_value();
+            current.base = base.value_or(current.base);
+        }
+        if (const RecordFault fault = visit(current); fault != RecordFault::None) {
+            return {fault, current.number};
+        }
     }
-    if (record.type == 4) {
-        return value << 16;
-    }
-    return std::nullopt;
+    return {RecordFault::None, 0, ended};
 }
 
 // The earliest line that gives an address a byte different from the one its
@@ -442,41 +495,33 @@ std::optional<std::size_t> rewriteIntelHex(std::span<const std::uint8_t> text,
                                            std::uint32_t address,
                                            std::span<const std::uint8_t> block, TextOut& out) {
     IntelWriter writer{out};
-    std::uint32_t fileBase = 0;
     bool blockWritten = false;
     const std::uint64_t rangeEnd = address + std::uint64_t{block.size()};
-    for (std::size_t at = 0; at < text.size();) {
-        const Line line = lineAt(text, at);
-        at = line.next;
-        if (line.blank()) {
-            out.copyLine(text, line);
-            continue;
-        }
-        const Record record = decodeIntelHex(text, line);
-        if (record.fault != RecordFault::None) {
-            return std::nullopt;
-        }
-        if (record.type == 0) {
-            const std::uint64_t start = std::uint64_t{fileBase} + record.address;
-            const bool cut = cutAround(text, start, record, address, rangeEnd,
+    const WalkEnd end = walkRecords(RecordFormat::IntelHex, text, [&](const RecordLine& entry) {
+        const Record& record = entry.record;
+        if (!entry.line.blank() && record.type == 0) {
+            const bool cut = cutAround(text, entry.start(), record, address, rangeEnd,
                                        [&](std::uint32_t pieceAddress, auto piece) {
                                            writer.data(pieceAddress, piece, record.length);
                                        });
             if (!cut) {
-                writer.setBase(fileBase);
-                out.copyLine(text, line);
+                writer.setBase(entry.base);
+                out.copyLine(text, entry.line);
             }
-            continue;
+            return RecordFault::None;
         }
-        if (record.type == 1 && !blockWritten) {
+        if (!entry.line.blank() && record.type == 1 && !blockWritten) {
             writer.data(address, block, BytesPerNewRecord);
             blockWritten = true;
         }
-        if (const auto base = intelBase(text, record)) {
-            fileBase = *base;
-            writer.base = *base;
+        if (entry.setsBase) {
+            writer.base = entry.base;
         }
-        out.copyLine(text, line);
+        out.copyLine(text, entry.line);
+        return RecordFault::None;
+    });
+    if (end.fault != RecordFault::None) {
+        return std::nullopt;
     }
     if (!blockWritten) {
         writer.data(address, block, BytesPerNewRecord);
@@ -503,25 +548,18 @@ std::optional<std::size_t> rewriteSRecords(std::span<const std::uint8_t> text,
         }
         blockWritten = true;
     };
-    for (std::size_t at = 0; at < text.size();) {
-        const Line line = lineAt(text, at);
-        at = line.next;
-        if (line.blank()) {
-            out.copyLine(text, line);
-            continue;
-        }
-        const Record record = decodeSRecord(text, line);
-        if (record.fault != RecordFault::None) {
-            return std::nullopt;
-        }
-        if (isSData(record.type)) {
+    const WalkEnd end = walkRecords(RecordFormat::SRecord, text, [&](const RecordLine& entry) {
+        const Record& record = entry.record;
+        if (entry.line.blank()) {
+            out.copyLine(text, entry.line);
+        } else if (isSData(record.type)) {
             widestInFile = std::max(widestInFile, record.type);
-            const bool cut = cutAround(text, record.address, record, address, rangeEnd,
+            const bool cut = cutAround(text, entry.start(), record, address, rangeEnd,
                                        [&](std::uint32_t pieceAddress, auto piece) {
                                            writer.record(record.type, pieceAddress, piece);
                                        });
             if (!cut) {
-                out.copyLine(text, line);
+                out.copyLine(text, entry.line);
                 ++writer.dataRecords;
             }
         } else if (record.type == 5 || record.type == 6) {
@@ -531,11 +569,15 @@ std::optional<std::size_t> rewriteSRecords(std::span<const std::uint8_t> text,
             if (sEndTypeFor(blockType) < record.type) {
                 writer.record(sEndTypeFor(blockType), record.address, {});
             } else {
-                out.copyLine(text, line);
+                out.copyLine(text, entry.line);
             }
         } else {
-            out.copyLine(text, line);
+            out.copyLine(text, entry.line);
         }
+        return RecordFault::None;
+    });
+    if (end.fault != RecordFault::None) {
+        return std::nullopt;
     }
     if (!blockWritten) {
         writeBlock(sEndTypeFor(widestInFile));
@@ -590,70 +632,47 @@ RecordFileSummary parseRecordFile(RecordFormat format, std::span<const std::uint
         summary.fault = RecordFault::FileTooLarge;
         return summary;
     }
-    std::uint32_t intelFileBase = 0;
-    std::size_t sDataRecords = 0;
-    bool ended = false;
-    std::uint32_t lineNumber = 0;
-    auto refuse = [&](RecordFault fault) {
-        summary.fault = fault;
-        summary.line = lineNumber;
-    };
-    for (std::size_t at = 0; at < text.size() && summary.fault == RecordFault::None;) {
-        const Line line = lineAt(text, at);
-        at = line.next;
-        ++lineNumber;
-        if (line.blank()) {
-            continue;
+    std::size_t dataRecords = 0;
+    const WalkEnd end = walkRecords(format, text, [&](const RecordLine& entry) {
+        const Record& record = entry.record;
+        if (entry.line.blank()) {
+            return RecordFault::None;
         }
-        if (ended) {
-            refuse(RecordFault::AfterEnd);
-            break;
+        if (format != RecordFormat::IntelHex && (record.type == 5 || record.type == 6)) {
+            summary.countMismatch |= record.address != dataRecords;
         }
-        const Record record = decodeRecord(format, text, line);
-        if (record.fault != RecordFault::None) {
-            refuse(record.fault);
-            break;
+        if (!isData(format, record.type)) {
+            return RecordFault::None;
         }
-        ended = isEnd(format, record.type);
-        const bool intel = format == RecordFormat::IntelHex;
-        if (intel) {
-            if (const auto base = intelBase(text, record)) {
-                intelFileBase = *base;
-            }
-        } else if (record.type == 5 || record.type == 6) {
-            summary.countMismatch |= record.address != sDataRecords;
-        }
-        if (intel ? record.type != 0 : !isSData(record.type)) {
-            continue;
-        }
-        ++sDataRecords;
-        const std::uint64_t start = (intel ? std::uint64_t{intelFileBase} : 0) + record.address;
+        ++dataRecords;
+        const std::uint64_t start = entry.start();
         if (start + record.length > AddressSpaceEnd) {
-            refuse(RecordFault::AddressPast32Bits);
-            break;
+            return RecordFault::AddressPast32Bits;
         }
         if (record.length == 0) {
-            continue;
+            return RecordFault::None;
         }
         if (table.count == MaxDataRecords) {
-            refuse(RecordFault::TooManyRecords);
-            break;
+            return RecordFault::TooManyRecords;
         }
         const auto address = static_cast<std::uint32_t>(start);
         table.records[table.count++] =
-            DataRecord{address, lineNumber, static_cast<std::uint32_t>(record.dataOffset),
+            DataRecord{address, entry.number, static_cast<std::uint32_t>(record.dataOffset),
                        static_cast<std::uint16_t>(record.length)};
         summary.lowestAddress =
             summary.hasData ? std::min(summary.lowestAddress, address) : address;
         summary.hasData = true;
-    }
+        return RecordFault::None;
+    });
+    summary.fault = end.fault;
+    summary.line = end.line;
     // Every record before a faulty line is in the table, so a conflict found there
     // lies on an earlier line than the fault.
     if (const std::uint32_t conflict = firstConflictLine(table, text); conflict != 0) {
         summary.fault = RecordFault::Conflict;
         summary.line = conflict;
     }
-    summary.endRecordMissing = summary.fault == RecordFault::None && !ended;
+    summary.endRecordMissing = summary.fault == RecordFault::None && !end.ended;
     return summary;
 }
 

@@ -1,7 +1,6 @@
 // The usage has one source, the program's lists of operations and options: the --help
 // texts in both languages, the man page and the README name exactly these, in this
 // order, with the same value names and the same exit statuses.
-#include "cli/texts.h"
 #include "cli/usage.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +57,7 @@ std::vector<std::string> expectedOptions(Language language) {
 // The entries of --help: the indented lines that start a description, in a section.
 std::vector<std::string> helpEntries(Language language, const std::regex& entry) {
     std::vector<std::string> entries;
-    for (const std::string& line : linesOf(std::string(cli::text(cli::Text::Help, language)))) {
+    for (const std::string& line : linesOf(std::string(cli::HelpText.in(language)))) {
         std::smatch match;
         if (std::regex_match(line, match, entry)) {
             entries.push_back(match[1]);
@@ -182,7 +181,7 @@ TEST(UsageDocumentsTest, ManPageSynopsisAndOptionsAreThoseOfTheHelp) {
 
 TEST(UsageDocumentsTest, ReadmeCommandLineTablesAreThoseOfTheHelp) {
     const std::string readme = sourceFile("README.md");
-    const std::string usage(cli::text(cli::Text::Help, Language::English));
+    const std::string usage(cli::HelpText.english);
     const std::string synopsis = usage.substr(0, usage.find('\n'));
     EXPECT_EQ(synopsis, "Usage: rfprog-cli [OPTIONS] OPERATION [FILE]");
     EXPECT_NE(readme.find("```\n" + synopsis.substr(7) + "\n```\n"), std::string::npos);
