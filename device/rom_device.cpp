@@ -87,42 +87,56 @@ bool RomDevice::waitForPulseEnd() {
     }
 }
 
-void RomDevice::programRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset) {
-    programBytes(buffer, {}, static_cast<std::uint32_t>(buffer.size()), romOffset);
+ProgrammingResult RomDevice::programRomBlock(std::span<const std::uint8_t> buffer,
+                                             std::uint32_t romOffset) {
+    return programBytes(buffer, {}, static_cast<std::uint32_t>(buffer.size()), romOffset);
 }
 
-void RomDevice::programSelectedBytes(std::span<const std::uint8_t> buffer,
-                                     std::span<const bool> pulse, std::uint32_t romOffset) {
+ProgrammingResult RomDevice::programSelectedBytes(std::span<const std::uint8_t> buffer,
+                                                  std::span<const bool> pulse,
+                                                  std::uint32_t romOffset) {
     const auto marked = static_cast<std::uint32_t>(std::count(pulse.begin(), pulse.end(), true));
     if (marked == 0) {
-        return; // nothing to program: the voltage stays off
+        ProgrammingResult nothing; // nothing to program: the voltage stays off
+        nothing.stoppedAt = romOffset + static_cast<std::uint32_t>(buffer.size());
+        return nothing;
     }
-    programBytes(buffer, pulse, marked, romOffset);
+    return programBytes(buffer, pulse, marked, romOffset);
 }
 
-void RomDevice::programBytes(std::span<const std::uint8_t> buffer, std::span<const bool> pulse,
-                             std::uint32_t pulsesMarked, std::uint32_t romOffset) {
+ProgrammingResult RomDevice::programBytes(std::span<const std::uint8_t> buffer,
+                                          std::span<const bool> pulse, std::uint32_t pulsesMarked,
+                                          std::uint32_t romOffset) {
     resetAddress();
     advanceAddress(romOffset);
     port_.writeControl(ControlValue::Prelude);
     port_.writeControl(ControlValue::VoltageOn);
-    std::uint32_t pulsesGiven = 0;
+    ProgrammingResult result;
+    result.stoppedAt = romOffset + static_cast<std::uint32_t>(buffer.size());
     for (std::size_t i = 0; i < buffer.size(); ++i) {
+        const auto address = romOffset + static_cast<std::uint32_t>(i);
         if (pulse.empty() || pulse[i]) {
             port_.writeData(buffer[i]);
             port_.writeControl(ControlValue::Pulse);
             if (!waitForPulseEnd()) {
-                break; // a silent timer must not leave the voltage on; verification reports it
+                // A silent timer must not leave the voltage on, nor pulse again.
+                result.timerSilent = true;
+                result.stoppedAt = address;
+                break;
             }
-            ++pulsesGiven;
+            ++result.pulsesGiven;
         }
         port_.writeControl(ControlValue::VoltageClock);
         port_.writeControl(ControlValue::VoltageOn);
-        if (!proceed(pulsesGiven, pulsesMarked)) {
-            break; // stopped: the voltage goes off as on a silent timer
+        if (!proceed(result.pulsesGiven, pulsesMarked)) {
+            // Stopped: the voltage goes off as on a silent timer.
+            result.interrupted = i + 1 < buffer.size();
+            result.stoppedAt = address + 1;
+            break;
         }
     }
     port_.writeControl(ControlValue::Idle);
+    return result;
 }
 
 void RomDevice::loadEmulatorBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset) {

@@ -23,6 +23,18 @@ class ByteObserver {
     ~ByteObserver() = default;
 };
 
+// How a programming run ended. stoppedAt is the ROM address of the first byte the run did
+// not finish: the one whose pulse the timer never ended, the one after the byte at which
+// the observer stopped it, or the block's end.
+struct ProgrammingResult {
+    std::uint32_t stoppedAt = 0;
+    std::uint32_t pulsesGiven = 0; // pulses the timer ended; an unanswered one is not counted
+    bool timerSilent = false;      // a pulse went unanswered: no byte after it got one
+    bool interrupted = false;      // the observer stopped the run before the block's end
+
+    bool finished() const { return !timerSilent && !interrupted; }
+};
+
 class RomDevice {
   public:
     explicit RomDevice(ProgrammerPort& port, MillisecondClock clock = monotonicMilliseconds)
@@ -41,8 +53,11 @@ class RomDevice {
     int verifyRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
     int blankCheck();
 
-    // Programming and the emulator; same guarantees as above.
-    void programRomBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
+    // Programming and the emulator; same guarantees as above. A pulse the timer has not
+    // ended within PulseTimeoutMs ends the write: the voltage goes off (control 0x00) and
+    // the port is not touched again.
+    ProgrammingResult programRomBlock(std::span<const std::uint8_t> buffer,
+                                      std::uint32_t romOffset);
     void loadEmulatorBlock(std::span<const std::uint8_t> buffer, std::uint32_t romOffset);
     // Fires one pulse; the status reads still allowed when the timer answered (counting
     // that read), 0 when it never did. Leaves the programming voltage on.
@@ -60,8 +75,8 @@ class RomDevice {
     // on and off once for the block. When no byte is marked there is no port access at
     // all. The observer is told after every byte, passed over or not, with the pulses
     // given and the pulses marked: the time of a write is in its pulses.
-    void programSelectedBytes(std::span<const std::uint8_t> buffer, std::span<const bool> pulse,
-                              std::uint32_t romOffset);
+    ProgrammingResult programSelectedBytes(std::span<const std::uint8_t> buffer,
+                                           std::span<const bool> pulse, std::uint32_t romOffset);
 
     static constexpr int PulseTimerReads = 20000;
     // A pulse whose timer has not answered by then is abandoned with the voltage off.
@@ -72,8 +87,9 @@ class RomDevice {
   private:
     bool waitForPulseEnd();
     // The programming sequence of both writes; an empty pulse marks every byte.
-    void programBytes(std::span<const std::uint8_t> buffer, std::span<const bool> pulse,
-                      std::uint32_t pulsesMarked, std::uint32_t romOffset);
+    ProgrammingResult programBytes(std::span<const std::uint8_t> buffer,
+                                   std::span<const bool> pulse, std::uint32_t pulsesMarked,
+                                   std::uint32_t romOffset);
     bool proceed(std::size_t bytesDone, std::size_t bytesTotal);
 
     ProgrammerPort& port_;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace rfprog {
@@ -16,6 +17,10 @@ inline constexpr std::size_t ListedDifferences = 16;
 // A data or address line is named only when at least this many bytes (or address pairs)
 // tell against it, so that one or two differing bytes never name a line.
 inline constexpr std::uint32_t LineEvidence = 8;
+
+// The data lines named must account for this many in ten differing bytes: one worn cell
+// must not hide a stuck line, and a chip that holds other data must not look like one.
+inline constexpr std::uint32_t AccountedInTen = 9;
 
 struct Difference {
     std::uint32_t address;
@@ -28,13 +33,22 @@ struct WholeBlockComparison {
     std::array<Difference, ListedDifferences> first{};
     std::uint32_t readAsZero = 0; // bits that read 0 where 1 was expected
     std::uint32_t readAsOne = 0;  // bits that read 1 where 0 was expected
+    // The one value every compared byte reads, when LineEvidence bytes or more are
+    // compared: an erased or missing chip, no board, or a data path that reads one value.
+    // Such a read depends on no line, so none is named; what the value means is for the
+    // caller to say.
+    std::optional<std::uint8_t> uniformValue;
     // Data bits that read 0 (1) at every address of the block, although the expected data
-    // has a 1 (0) there at LineEvidence addresses or more: a stuck or open line.
+    // has a 1 (0) there at LineEvidence compared addresses or more, and that together
+    // account for the differences: with those bits as they read, AccountedInTen in ten
+    // differing bytes would not differ. A stuck or open line.
     std::uint8_t alwaysZero = 0;
     std::uint8_t alwaysOne = 0;
     // Address lines Ak (bit k) across which the block reads the same at every pair of
     // addresses that differ only in Ak, where the expected data differs in LineEvidence
-    // pairs or more: a stuck or open counter output or socket line.
+    // pairs or more, and where at each such pair the ROM holds one of the two expected
+    // bytes or both ANDed, which is what programming through the joined addresses leaves.
+    // A stuck or open counter output or socket line. Looked for under AnyDifference only.
     std::uint16_t aliasedAddressLines = 0;
 };
 

@@ -22,10 +22,23 @@ TEST_F(DiagnosisTest, OneProgrammedByteNamesNoDataLine) {
 }
 
 TEST_F(DiagnosisTest, AStuckDataBitOverTheWholeBlockIsStillNamed) {
-    const CliResult result = run({"blank"}, {{"RFPROG_SIM_FAULTS", "stuck0=10"}});
+    // An erased ROM read through the stuck bit reads EFh throughout: one value, which
+    // names no line.
+    const Environment stuck = {{"RFPROG_SIM_FAULTS", "stuck0=10"}};
+    const CliResult uniform = run({"blank"}, stuck);
+    EXPECT_EQ(uniform.status, 1);
+    EXPECT_EQ(lineCount(uniform.out, "always reads"), 0u) << uniform.out;
+
+    // With three bytes programmed besides, the stuck bit accounts for all the others.
+    auto rom0 = erased();
+    for (const std::size_t address : {0x100U, 0x200U, 0x300U}) {
+        rom0[address] = 0x00;
+    }
+    writeFile(rom, rom0);
+    const CliResult result = run({"blank"}, stuck);
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("differing bytes: 2048 of 2048\n"
-                              "bits read as 0 instead of 1: 2048; read as 1 instead of 0: 0\n"
+                              "bits read as 0 instead of 1: 2069; read as 1 instead of 0: 0\n"
                               "data bit 4 always reads 0: stuck line or open contact?\n"),
               std::string::npos)
         << result.out;

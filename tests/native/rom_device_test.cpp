@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -212,22 +214,6 @@ TEST_F(RomDeviceTest, ProgramBlockGivesOnePulsePerByteAtItsAddress) {
     EXPECT_EQ(board.undefinedControlWrites(), 0u);
 }
 
-TEST_F(RomDeviceTest, ProgramAbandonsAPulseWhoseTimerNeverAnswers) {
-    board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
-    const std::vector<std::uint8_t> block{0x11, 0x22, 0x33};
-    device.programRomBlock(block, 0);
-    // Voltage off straight after the last status read; no further byte, no step.
-    ASSERT_GE(port.log.size(), 2u);
-    EXPECT_EQ(port.log.back(), ctl(0x00));
-    EXPECT_EQ(port.log[port.log.size() - 2].direction, 'R');
-    EXPECT_EQ(port.log[port.log.size() - 2].port, StatusRegister);
-    EXPECT_EQ(port.count('W', DataRegister), 1u);
-    EXPECT_EQ(board.pulses(), 1u);
-    // The clock is consulted once per 256 reads: 1000 ms at 1 ms a look.
-    EXPECT_EQ(port.count('R', StatusRegister), 1000u * RomDevice::StatusReadsPerClockCheck);
-    EXPECT_FALSE(board.voltageOn());
-}
-
 TEST_F(RomDeviceTest, ProgramWaitsForALateTimerThatAnswersInTime) {
     // Answers after 999 looks at the clock: just within the second.
     board.timerAnswersOnRead = 999 * RomDevice::StatusReadsPerClockCheck;
@@ -325,7 +311,7 @@ TEST_F(RomDeviceTest, SelectedWritePassesOverBytesWithACounterStepOnly) {
     device.setObserver(&observer);
     const std::vector<std::uint8_t> block{0x11, 0x22, 0x33, 0x44};
     const bool pulse[] = {true, false, false, true};
-    device.programSelectedBytes(block, pulse, 1);
+    const ProgrammingResult done = device.programSelectedBytes(block, pulse, 1);
 
     Traffic expected;
     expected.resetAddress();
@@ -347,6 +333,9 @@ TEST_F(RomDeviceTest, SelectedWritePassesOverBytesWithACounterStepOnly) {
     EXPECT_EQ(board.address(), 5u); // stepped to the end of the block, as a full write
     // Told after every byte, in pulses: the passed-over ones add none.
     EXPECT_EQ(observer.calls, (Calls{{1, 2}, {1, 2}, {1, 2}, {2, 2}}));
+    EXPECT_TRUE(done.finished());
+    EXPECT_EQ(done.stoppedAt, 5u);
+    EXPECT_EQ(done.pulsesGiven, 2u);
 
     // A block that starts with a passed-over byte steps before its first data write.
     port.log.clear();
@@ -369,33 +358,90 @@ TEST_F(RomDeviceTest, SelectedWriteWithNothingToPulseTouchesNoPort) {
     device.setObserver(&observer);
     const std::vector<std::uint8_t> block(0x800, 0x00);
     const std::array<bool, RomSize> none{};
-    device.programSelectedBytes(block, none, 0);
+    const ProgrammingResult nothing = device.programSelectedBytes(block, none, 0);
     EXPECT_TRUE(port.log.empty());
+    EXPECT_TRUE(nothing.finished());
+    EXPECT_EQ(nothing.stoppedAt, RomSize);
+    EXPECT_EQ(nothing.pulsesGiven, 0u);
     EXPECT_TRUE(observer.calls.empty());
     EXPECT_EQ(board.pulses(), 0u);
     EXPECT_EQ(board.rom[0], 0xFF);
 }
 
-TEST_F(RomDeviceTest, SelectedWriteAbandonsASilentPulseWithTheVoltageOff) {
-    // The timer answers the first pulse and falls silent before the second.
-    RecordingObserver observer;
-    observer.duringCall = [&](std::size_t call) {
-        if (call == 1) {
-            board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
-        }
+// A pulse the timer never ends stops every kind of write at that byte: the pulse, the
+// status reads up to the bound (1000 looks at the clock, 256 reads each), control 0x00,
+// and no further access. The unanswered pulse is not counted as given.
+TEST(RomDeviceSilentTimer, EndsEveryKindOfWriteAtItsByte) {
+    FakeStep = 1;
+    const std::vector<std::uint8_t> rom{0x5A, 0xFF, 0xFF, 0xFF, 0xFF};
+    const std::vector<std::uint8_t> file{0x5A, 0x00, 0xFF, 0x34, 0x56};
+    struct Case {
+        const char* what;
+        std::optional<PulseRule> rule;   // none: programRomBlock
+        std::uint32_t answeredPulses;    // the timer ends these, then falls silent
+        std::vector<std::size_t> pulsed; // the bytes that get a pulse, the last unanswered
+        std::uint32_t stoppedAt;
     };
-    device.setObserver(&observer);
-    const std::vector<std::uint8_t> block{0x01, 0x02, 0x03, 0x04};
-    const bool pulse[] = {true, false, true, true};
-    device.programSelectedBytes(block, pulse, 0);
-    ASSERT_GE(port.log.size(), 2u);
-    EXPECT_EQ(port.log.back(), ctl(0x00));                    // straight after the last status read
-    EXPECT_EQ(port.log[port.log.size() - 2], statusIn(0x47)); // the last status read: no answer
-    EXPECT_EQ(port.count('W', DataRegister), 2u);
-    EXPECT_EQ(board.pulses(), 2u);
-    EXPECT_EQ(board.rom[3], 0xFF);                      // never reached
-    EXPECT_EQ(observer.calls, (Calls{{1, 3}, {1, 3}})); // not told after the abandoned byte
-    EXPECT_FALSE(board.voltageOn());
+    const Case cases[] = {
+        {"after a pre-check, dead from the start", PulseRule::Changed, 0, {1}, 0x21},
+        {"--every-byte, silent at the third pulse", PulseRule::EveryByte, 2, {0, 1, 2}, 0x22},
+        {"--force, silent at the third pulse", PulseRule::NotErased, 2, {0, 1, 3}, 0x23},
+        {"the dialog's write, silent at the second pulse", std::nullopt, 1, {0, 1}, 0x21},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::SimulatedBoard board;
+        std::copy(rom.begin(), rom.end(), board.rom.begin() + 0x20);
+        RecordingPort port{board};
+        RomDevice device{port, fakeClock};
+        RecordingObserver observer;
+        const auto silenceAfter = [&](std::uint32_t pulses) {
+            if (pulses == c.answeredPulses) {
+                board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
+            }
+        };
+        silenceAfter(0);
+        observer.duringCall = [&](std::size_t) { silenceAfter(observer.calls.back().first); };
+        device.setObserver(&observer);
+
+        std::array<bool, 5> plan{};
+        ProgrammingResult result;
+        if (c.rule) {
+            planPulses(*c.rule, file, rom, {}, plan);
+            result = device.programSelectedBytes(file, plan, 0x20);
+        } else {
+            result = device.programRomBlock(file, 0x20);
+        }
+
+        Traffic expected;
+        expected.resetAddress().advanceAddress(0x20).control(0x08).control(0x0C);
+        for (std::size_t i = 0; i < file.size(); ++i) {
+            const bool pulsed = std::find(c.pulsed.begin(), c.pulsed.end(), i) != c.pulsed.end();
+            if (pulsed) {
+                expected.data(file[i]).control(0x04);
+                if (i == c.pulsed.back()) {
+                    for (std::uint32_t n = 0; n < 1000 * RomDevice::StatusReadsPerClockCheck; ++n) {
+                        expected.readStatus(0x47);
+                    }
+                    break;
+                }
+                expected.readStatus(0xC7);
+            }
+            expected.control(0x0D).control(0x0C);
+        }
+        expected.control(0x00);
+        EXPECT_TRUE(sameTraffic(port.log, expected.accesses()));
+
+        EXPECT_TRUE(result.timerSilent);
+        EXPECT_FALSE(result.interrupted);
+        EXPECT_FALSE(result.finished());
+        EXPECT_EQ(result.stoppedAt, c.stoppedAt);
+        EXPECT_EQ(result.pulsesGiven, c.answeredPulses);
+        EXPECT_EQ(board.pulses(), c.answeredPulses + 1);
+        EXPECT_FALSE(board.voltageOn());
+        // Not told after the abandoned byte.
+        EXPECT_EQ(observer.calls.size(), c.stoppedAt - 0x20);
+    }
 }
 
 TEST_F(RomDeviceTest, SelectedWriteStopsDuringAPassedOverStretch) {
@@ -404,9 +450,9 @@ TEST_F(RomDeviceTest, SelectedWriteStopsDuringAPassedOverStretch) {
     device.setObserver(&observer);
     const std::vector<std::uint8_t> block{0x10, 0x20, 0x30, 0x40, 0x50};
     const bool pulse[] = {true, false, false, false, true};
-    device.programSelectedBytes(block, pulse, 0);
+    const ProgrammingResult stopped = device.programSelectedBytes(block, pulse, 0x10);
     Traffic expected;
-    expected.resetAddress();
+    expected.resetAddress().advanceAddress(0x10);
     expected.control(0x08).control(0x0C);
     expected.data(0x10).control(0x04).readStatus(0xC7);
     expected.control(0x0D).control(0x0C);
@@ -415,8 +461,21 @@ TEST_F(RomDeviceTest, SelectedWriteStopsDuringAPassedOverStretch) {
     expected.control(0x00); // off at once, no further step
     EXPECT_EQ(port.log, expected.accesses());
     EXPECT_EQ(board.pulses(), 1u);
-    EXPECT_EQ(board.rom[4], 0xFF);
+    EXPECT_EQ(board.rom[0x14], 0xFF);
     EXPECT_EQ(observer.calls, (Calls{{1, 2}, {1, 2}, {1, 2}}));
+    // Where it stopped: the first byte not reached.
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_FALSE(stopped.timerSilent);
+    EXPECT_EQ(stopped.stoppedAt, 0x13u);
+    EXPECT_EQ(stopped.pulsesGiven, 1u);
+
+    // Stopped after the last byte, the write is whole.
+    observer.calls.clear();
+    observer.stopAtCall = 5;
+    const ProgrammingResult whole = device.programSelectedBytes(block, pulse, 0x10);
+    EXPECT_TRUE(whole.finished());
+    EXPECT_EQ(whole.stoppedAt, 0x15u);
+    EXPECT_EQ(whole.pulsesGiven, 2u);
 }
 
 // The write as the command line does it: a pre-check read, the plan, the selected write
