@@ -202,17 +202,15 @@ bool isEnd(RecordFormat format, int type) {
     return format == RecordFormat::IntelHex ? type == 1 : type >= 7;
 }
 
-// Intel HEX 02 and 04 records set the base that later data offsets are added to.
+// Intel HEX 02 and 04 records set the base that later data offsets are added to. Only
+// these two carry the two bytes read here: other records may end at the text's end.
 std::optional<std::uint32_t> intelBase(std::span<const std::uint8_t> text, const Record& record) {
+    if (record.type != 2 && record.type != 4) {
+        return std::nullopt;
+    }
     const std::uint32_t value =
         hexByte(text, record.dataOffset) * 256u + hexByte(text, record.dataOffset + 2);
-    if (record.type == 2) {
-        return value << 4;
-    }
-    if (record.type == 4) {
-        return value << 16;
-    }
-    return std::nullopt;
+    return record.type == 2 ? value << 4 : value << 16;
 }
 
 // The earliest line that gives an address a byte different from the one its
