@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <span>
 #include <string>
@@ -15,6 +16,12 @@
 #include <vector>
 
 namespace rfprog::test {
+
+inline std::string hexText(std::uint64_t value) {
+    char text[20];
+    std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(value));
+    return text;
+}
 
 // The bytes a parsed text gives a window, as the program sees them.
 struct RecordWindow {
@@ -167,8 +174,7 @@ inline std::string rewrittenRecordFileFault(RecordFormat format,
                 const std::uint64_t at = std::uint64_t{record.address} + i;
                 if ((at < address || at >= blockEnd) &&
                     (was.defined[i] != is.defined[i] || was.bytes[i] != is.bytes[i])) {
-                    return "rewritten file: address " + std::to_string(at) +
-                           " outside the block changed";
+                    return "rewritten file: address " + hexText(at) + "h outside the block changed";
                 }
             }
         }
