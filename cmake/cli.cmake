@@ -13,6 +13,7 @@ add_library(rfprog_cli_lib STATIC
     cli/cli.cpp
     cli/operations.cpp
     cli/options.cpp
+    cli/output.cpp
     cli/port_session.cpp
     cli/progress.cpp
     cli/record_io.cpp

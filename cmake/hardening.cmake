@@ -19,7 +19,7 @@ if(RFPROG_FUZZ)
             ${RFPROG_FUZZ_SANITIZERS})
     endforeach()
 
-    foreach(target fuzz_block_parameters fuzz_commands)
+    foreach(target fuzz_block_parameters fuzz_commands fuzz_record_file fuzz_options)
         add_executable(${target} tests/fuzz/${target}.cpp)
         target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
         target_link_libraries(${target} PRIVATE rfprog_ui rfprog_sim rfprog_core rfprog_test_support)
@@ -27,6 +27,11 @@ if(RFPROG_FUZZ)
             ${RFPROG_FUZZ_SANITIZERS})
         target_link_options(${target} PRIVATE -fsanitize=fuzzer ${RFPROG_FUZZ_SANITIZERS})
     endforeach()
+    # The command line's parser with the port backends whose parsers it calls; their way to
+    # the system and the console is linked to traps in the target.
+    target_sources(fuzz_options PRIVATE cli/options.cpp cli/output.cpp cli/ports/port_table.cpp
+        cli/ports/sim_port.cpp cli/ports/device_port.cpp cli/ports/address_port.cpp
+        device/ppdev_port.cpp)
     return()
 endif()
 

@@ -26,10 +26,12 @@ trap 'rm -rf "$scratch"' EXIT
 
 status=0
 summary=""
-for target in fuzz_block_parameters fuzz_commands; do
+for target in fuzz_block_parameters fuzz_commands fuzz_record_file fuzz_options; do
     case $target in
     fuzz_block_parameters) dict=tests/fuzz/block_parameters.dict ;;
     fuzz_commands) dict=tests/fuzz/commands.dict ;;
+    fuzz_record_file) dict=tests/fuzz/record_file.dict ;;
+    fuzz_options) dict=tests/fuzz/options.dict ;;
     esac
     mkdir -p "$scratch/$target"
     log=$scratch/$target.log
@@ -46,7 +48,8 @@ for target in fuzz_block_parameters fuzz_commands; do
     fi
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-    line="$target: ${runs:-?} executions, ${speed:-?} exec/s in $seconds s ($result)"
+    coverage=$(sed -n 's/^#[0-9]*[[:space:]]*DONE[[:space:]]*\(cov: [0-9]* ft: [0-9]*\).*/\1/p' "$log")
+    line="$target: ${runs:-?} executions, ${speed:-?} exec/s in $seconds s, ${coverage:-cov: ?} ($result)"
     echo "$line"
     summary="$summary$line
 "

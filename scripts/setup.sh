@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing rfprog needs on Debian/Ubuntu, and only
 # what is missing: compilers, GoogleTest, the MinGW-w64 cross compilers (32- and
-# 64-bit), Wine with its 32- and 64-bit parts, and a virtual X server.
+# 64-bit), Wine with its 32- and 64-bit parts, a virtual X server, and what makes and
+# checks the Debian package (dpkg-buildflags, lintian).
 set -euo pipefail
 
 packages=(
     cmake make g++ python3 googletest libgtest-dev libbenchmark-dev clang libclang-rt-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
     mingw-w64-tools wine wine32:i386 wine64 fonts-wine locales xvfb x11-utils imagemagick
-    cmark-gfm
+    cmark-gfm dpkg-dev lintian git
 )
 
 sudo=""

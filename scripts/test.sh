@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native suite, the same suite under
-# the sanitizers, short fuzzing runs, and the Windows builds' tests. The Wine suites
-# run on the 64-bit build everywhere, and on the shipped 32-bit build where the host
-# runs 32-bit programs; the shipped exe's static checks run everywhere.
+# Builds everything and runs every test: the native suite, the same suite under the
+# sanitizers, the Debian package as the README makes it (a release build with Debian's
+# flags, its checks and its tests), short fuzzing runs, and the Windows builds' tests.
+# The Wine suites run on the 64-bit build everywhere, and on the shipped 32-bit build
+# where the host runs 32-bit programs; the shipped exe's static checks run everywhere.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$root"
@@ -21,6 +22,26 @@ stage "sanitizer build and tests"
 cmake --preset asan >/dev/null || fail_step "configuring the sanitizer build" "read CMake's message above"
 cmake --build --preset asan || fail_step "the sanitizer build" "fix the compiler errors above"
 ctest --preset asan || fail_step "the tests under the sanitizers" "see the sanitizer report above"
+
+stage "Debian package: the README's recipe on a clean copy of the sources, then its checks"
+# The README's shell block that makes the package, run as it stands there: a release
+# build of everything with Debian's build flags.
+recipe=$(awk '/^```sh$/ { block = ""; inside = 1; next }
+    inside && /^```$/ { inside = 0; if (block ~ /cpack -G DEB/) { printf "%s", block; exit } }
+    inside { block = block $0 "\n" }' README.md)
+[ -n "$recipe" ] || fail_step "finding the package recipe in README.md" "keep it in a sh block with cpack -G DEB"
+package_source="$root/build/package-source"
+rm -rf "$package_source"
+mkdir -p "$package_source"
+# The tracked and new files as they are now, without build folders or ignored files.
+git ls-files -z --cached --others --exclude-standard |
+    tar --null --ignore-failed-read -T - -cf - 2>/dev/null | tar -xf - -C "$package_source"
+(cd "$package_source" && bash -euo pipefail -c "$recipe") ||
+    fail_step "the README's package recipe" "read the messages above; the build is in $package_source/build/release"
+sh "$root/tests/check-deb.sh" "$package_source" "$package_source"/build/release/rfprog-cli_*.deb ||
+    fail_step "the Debian package's checks" "see the check-deb message above"
+ctest --test-dir "$package_source/build/release" -j2 --output-on-failure ||
+    fail_step "the tests of the release build with Debian's flags" "see the failing tests above"
 
 if [ -x "$root/scripts/fuzz.sh" ]; then
     stage "fuzzing, ${RFPROG_FUZZ_SECONDS:-30} s per target"

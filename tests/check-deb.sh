@@ -1,13 +1,16 @@
 #!/bin/sh
-# Builds rfprog-cli's Debian package from a release build of its own and checks it: the
-# files it holds, its control fields, that it depends on exactly the packages of the
-# libraries the program links, that the program and the man page in it work, and that
-# apt would install it here.
+# Checks rfprog-cli's Debian package, as the README's recipe makes it: the files it
+# holds, its control fields, that it depends on exactly the packages of the libraries the
+# program links, that the program, the man page and the changelog in it are right, that
+# lintian finds nothing in it beyond the overrides it carries, and that apt would install
+# it here.
 #
-#   check-deb.sh CMAKE CPACK CXX SOURCE_DIR WORK_DIR VERSION
+#   check-deb.sh SOURCE_DIR DEB
 set -eu
-cmake_command=$1 cpack_command=$2 compiler=$3 source=$4 work=$5 version=$6
-build=$work/release
+source=$1
+deb=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") # apt-get takes a package file by its path
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 extracted=$work/extracted
 
 fail() {
@@ -15,24 +18,21 @@ fail() {
     exit 1
 }
 
-# The release build makes only what the package holds: cpack would otherwise build
-# every target first.
-"$cmake_command" -S "$source" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-"$cmake_command" --build "$build" -j2 --target rfprog-cli rfprog-cli-man >/dev/null
-rm -f "$build"/rfprog-cli_*.deb
-(cd "$build" && "$cpack_command" -G DEB >/dev/null)
-
+# project(rfprog VERSION ...) is where the version is set.
+version=$(sed -n 's/^project(rfprog VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
+[ -n "$version" ] || fail "no version in $source/CMakeLists.txt"
 architecture=$(dpkg --print-architecture)
-deb=$build/rfprog-cli_${version}_${architecture}.deb
-[ -f "$deb" ] || fail "no $deb; the build folder holds: $(ls "$build")"
+[ "$(basename "$deb")" = "rfprog-cli_${version}_${architecture}.deb" ] ||
+    fail "$deb is not named rfprog-cli_${version}_${architecture}.deb"
+[ -f "$deb" ] || fail "no $deb"
 echo "package: $(basename "$deb"), $(wc -c <"$deb") bytes"
 
 # Exactly these files, the directories aside.
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 expected=$(printf '%s\n' ./lib/systemd/system/rfprog-idle@.service \
     ./lib/udev/rules.d/60-rfprog-parport.rules ./usr/bin/rfprog-cli \
-    ./usr/share/doc/rfprog-cli/README.md ./usr/share/doc/rfprog-cli/copyright \
+    ./usr/share/doc/rfprog-cli/README.md ./usr/share/doc/rfprog-cli/changelog.gz \
+    ./usr/share/doc/rfprog-cli/copyright ./usr/share/lintian/overrides/rfprog-cli \
     ./usr/share/man/man1/rfprog-cli.1.gz | sort)
 [ "$files" = "$expected" ] || fail "files are
 $files
@@ -45,10 +45,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = rfprog-cli ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
 [ "$(field Architecture)" = "$architecture" ] || fail "Architecture: $(field Architecture)"
-[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+field Maintainer | grep -Eqx '[^<>]+ <[^<>@ ]+@[^<>@ ]+>' ||
+    fail "Maintainer is not 'Name <address>': $(field Maintainer)"
 field Description | grep -q 573RF2 || fail "Description: $(field Description)"
 
-rm -rf "$extracted"
 dpkg-deb -x "$deb" "$extracted"
 program=$extracted/usr/bin/rfprog-cli
 
@@ -81,18 +81,46 @@ done
 grep -qx 'SUBSYSTEM=="ppdev", KERNEL=="parport\[0-9\]\*", TAG+="systemd"' \
     "$extracted/lib/udev/rules.d/60-rfprog-parport.rules" || fail "the udev rule"
 control=$work/control
-rm -rf "$control"
 dpkg-deb -e "$deb" "$control"
 for script in preinst postinst prerm postrm; do
     [ ! -e "$control/$script" ] || fail "the package has a $script"
 done
 gzip -dc "$extracted/usr/share/man/man1/rfprog-cli.1.gz" | grep -q '^\.TH RFPROG-CLI 1' ||
     fail "the man page has no .TH line"
-cmp -s "$source/LICENSE" "$extracted/usr/share/doc/rfprog-cli/copyright" ||
-    fail "the copyright file is not the licence"
+# The latest changelog entry is this version's, by the package's maintainer.
+gzip -dc "$extracted/usr/share/doc/rfprog-cli/changelog.gz" | head -n 1 |
+    grep -qx "rfprog-cli ($version) unstable; urgency=medium" ||
+    fail "the changelog does not start with this version's entry"
+gzip -dc "$extracted/usr/share/doc/rfprog-cli/changelog.gz" | grep -m 1 '^ -- ' |
+    grep -qF " -- $(field Maintainer)  " || fail "the changelog's entry is not the maintainer's"
+# The copyright file holds the licence's notice and its text, line for line.
+copyright=$extracted/usr/share/doc/rfprog-cli/copyright
+head -n 1 "$copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file is not in the machine-readable format"
+holders=$(sed -n 's/^Copyright (c) //p' "$source/LICENSE")
+grep -qx "Copyright: $holders" "$copyright" || fail "the copyright file does not say $holders"
+# The paragraph of its own that starts with the licence's name, its lines indented.
+awk 'text { print } previous == "" && /^License: Expat$/ { text = 1 } { previous = $0 }' "$copyright" |
+    sed 's/^ //; s/^\.$//' >"$work/licence"
+sed '1,/^Copyright (c) /d' "$source/LICENSE" | sed '1{/^$/d}' >"$work/licence.expected"
+cmp -s "$work/licence" "$work/licence.expected" ||
+    fail "the copyright file's licence text is not LICENSE's: $(diff "$work/licence.expected" "$work/licence")"
 if command -v man >/dev/null; then
     man -l "$extracted/usr/share/man/man1/rfprog-cli.1.gz" 2>/dev/null | grep -q "EXIT STATUS" ||
         fail "man cannot show the man page"
+fi
+
+# lintian: no error and no warning, but those the package's overrides explain; and the
+# program built with every hardening flag (lintian reports a missing one as information,
+# which is a failure here).
+if command -v lintian >/dev/null; then
+    lintian --display-info --show-overrides "$deb" >"$work/lintian" 2>&1 ||
+        fail "lintian: $(cat "$work/lintian")"
+    ! grep -Eq '^[EW]: |^I: .* hardening-no-' "$work/lintian" || fail "lintian: $(cat "$work/lintian")"
+    lintian_note="; lintian: no error or warning, $(grep -c '^O: ' "$work/lintian") overridden"
+else
+    fail "lintian is not installed (apt-get install lintian, or run scripts/setup.sh)"
 fi
 
 # apt would install it with what this system has or can fetch (a simulation: nothing is
@@ -102,5 +130,5 @@ if command -v apt-get >/dev/null; then
         fail "apt-get would not install the package: $(apt-get install --simulate "$deb" 2>&1)"
 fi
 echo "check-deb: $(basename "$deb") holds the program, its man page, the idle unit," \
-    "its udev rule, README and copyright;" \
-    "Depends: $(field Depends)"
+    "its udev rule, README, changelog and copyright;" \
+    "Depends: $(field Depends)$lintian_note"

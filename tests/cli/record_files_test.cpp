@@ -224,16 +224,32 @@ TEST_F(RecordFilesTest, ReadIntoAnExistingFileReplacesOnlyTheBlocksRange) {
 
 TEST_F(RecordFilesTest, AReadThatCannotReplaceTheFileLeavesTheOldOneWhole) {
     const fs::path hex = folder / "dump.hex";
+    const fs::path temporary = folder / "dump.hex.rfprog-new";
     const std::string old = ":0400000001020304F2\n:00000001FF\n";
-    writeFile(hex, bytesOf(old));
-    // The temporary file's name is taken by a folder.
-    fs::create_directory(folder / "dump.hex.rfprog-new");
-    const CliResult result = run({"read", hex.string(), "--length", "4"});
-    EXPECT_EQ(result.status, 4);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "rfprog-cli: cannot write " + hex.string() +
-                              ": check the name, the folder, the rights and the free space\n");
-    EXPECT_EQ(textOf(readFile(hex)), old);
+    struct Case {
+        const char* what;
+        void (*block)(const fs::path& temporary);
+        bool temporaryStays; // the folder in the way is not the program's to remove
+    };
+    const Case cases[] = {
+        {"the temporary file's name is taken by a folder",
+         [](const fs::path& path) { fs::create_directory(path); }, true},
+        {"the temporary file is created, and its disk is full",
+         [](const fs::path& path) { fs::create_symlink("/dev/full", path); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(hex, bytesOf(old));
+        c.block(temporary);
+        const CliResult result = run({"read", hex.string(), "--length", "4"});
+        EXPECT_EQ(result.status, 4);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "rfprog-cli: cannot write " + hex.string() +
+                                  ": check the name, the folder, the rights and the free space\n");
+        EXPECT_EQ(textOf(readFile(hex)), old);
+        EXPECT_EQ(fs::exists(fs::symlink_status(temporary)), c.temporaryStays);
+        fs::remove(temporary);
+    }
 }
 
 TEST_F(RecordFilesTest, EmulatorWriteLoadsTheBytesTheFileLeavesOutAsTheEmulatorHeldThem) {

@@ -36,8 +36,11 @@ std::vector<std::string> linesOf(const std::string& text) {
 std::vector<std::string> expectedOperations(std::string_view file) {
     std::vector<std::string> entries;
     for (const cli::OperationName& entry : cli::OperationNames) {
-        entries.push_back(std::string(entry.name) +
-                          (entry.takesFile ? " " + std::string(file) : ""));
+        std::string text(entry.name);
+        if (entry.takesFile) {
+            text.append(" ").append(file);
+        }
+        entries.push_back(text);
     }
     return entries;
 }
@@ -164,13 +167,13 @@ TEST(UsageDocumentsTest, ManPageSynopsisAndOptionsAreThoseOfTheHelp) {
             synopsis.push_back(line);
             line.clear();
         } else if (inSynopsis) {
-            line += (line.empty() ? "" : " ") + plainManLine(request);
+            line.append(line.empty() ? "" : " ").append(plainManLine(request));
         }
     }
     synopsis.push_back(line);
     std::vector<std::string> expected;
     for (const std::string& operation : expectedOperations("FILE")) {
-        expected.push_back("rfprog-cli [OPTIONS] " + operation);
+        expected.push_back(std::string("rfprog-cli [OPTIONS] ").append(operation));
     }
     EXPECT_EQ(synopsis, expected);
 

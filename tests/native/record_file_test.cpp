@@ -3,10 +3,12 @@
 // around a block.
 #include "image/image_file.h"
 #include "image/record_file.h"
+#include "tests/support/record_checks.h"
 #include "tests/support/test_data.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -209,6 +211,13 @@ TEST_F(RecordFileTest, SRecordRefusalsNameTheirLine) {
     expectRefused(RecordFormat::SRecord, good + "S\n", RecordFault::Malformed, 2);
     expectRefused(RecordFormat::SRecord, good + "S1040101AZ4F\n", RecordFault::NotHexadecimal, 2);
     expectRefused(RecordFormat::SRecord, good + "S1050101AA4F\n", RecordFault::LengthMismatch, 2);
+    // A line longer than its count: the digits past the checksum are not ignored.
+    expectRefused(RecordFormat::SRecord, good + "S1040101AA4F00\n", RecordFault::LengthMismatch, 2);
+    // Counts and ends have their checksums checked as data records do.
+    for (const char* record :
+         {"S5030001FA", "S604000001FB", "S70500000000FB", "S804000000FA", "S9030000FD"}) {
+        expectRefused(RecordFormat::SRecord, good + record + "\n", RecordFault::Checksum, 2);
+    }
     expectRefused(RecordFormat::SRecord, good + "S10201FC\n", RecordFault::Malformed, 2);
     expectRefused(RecordFormat::SRecord, good + "S4030000FC\n", RecordFault::UnknownType, 2);
     expectRefused(RecordFormat::SRecord, good + "S9030000FC\nS1040101AA4F\n", RecordFault::AfterEnd,
@@ -217,6 +226,66 @@ TEST_F(RecordFileTest, SRecordRefusalsNameTheirLine) {
                   RecordFault::AddressPast32Bits, 2);
     EXPECT_EQ(parse(RecordFormat::SRecord, "").fault, RecordFault::None);
     EXPECT_FALSE(parse(RecordFormat::SRecord, "\n\n").hasData);
+}
+
+// A record that ends the text is read no further than its last digit: each text is the
+// whole of an exactly sized heap buffer, so that the sanitizers see a read past it.
+TEST_F(RecordFileTest, RecordsAtTheVeryEndOfTheTextAreReadWithinIt) {
+    struct Case {
+        RecordFormat format;
+        std::string text;
+    };
+    const Case cases[] = {
+        {RecordFormat::IntelHex, ":00000001FF"},
+        {RecordFormat::IntelHex, ":0100300002CD\n:00000001FF"},
+        {RecordFormat::IntelHex, ":0100300002CD\n:0400000300003800C1"},
+        {RecordFormat::IntelHex, ":020000040001F9"},
+        {RecordFormat::SRecord, "S1040100AA50\nS9030000FC"},
+        {RecordFormat::SRecord, "S1040100AA50\nS5030001FB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[c.text.size()]);
+        std::copy(c.text.begin(), c.text.end(), exact.get());
+        const std::span<const std::uint8_t> text(exact.get(), c.text.size());
+        EXPECT_EQ(parseRecordFile(c.format, text, table()).fault, RecordFault::None);
+        EXPECT_EQ(rewrittenRecordFileFault(c.format, text, 0x100, Bytes{0x11, 0x22}), "");
+    }
+}
+
+// Rewriting keeps every address outside the block as it was, wherever the cut records
+// and the base records fall.
+TEST_F(RecordFileTest, RewritingKeepsEveryByteOutsideTheBlock) {
+    struct Case {
+        RecordFormat format;
+        std::string existing;
+        std::uint32_t address;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        // Segment base 8000h: the first record is cut, and the kept one after it stays at
+        // 8020h only with the 02 record given again after the block's pieces.
+        {RecordFormat::IntelHex,
+         ":020000020800F4\n"
+         ":10000000000102030405060708090A0B0C0D0E0F78\n"
+         ":10002000202122232425262728292A2B2C2D2E2F58\n"
+         ":00000001FF\n",
+         0x8008, 4},
+        // The same with a linear base, the block across the whole first record.
+        {RecordFormat::IntelHex,
+         ":020000040001F9\n"
+         ":10000000000102030405060708090A0B0C0D0E0F78\n"
+         ":10002000202122232425262728292A2B2C2D2E2F58\n",
+         0xFFF8, 0x20},
+        {RecordFormat::SRecord,
+         "S00600004844521B\nS1060100010203F2\nS1040200AA4F\nS5030002FA\nS9030000FC\n", 0x1FF, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.existing);
+        EXPECT_EQ(
+            rewrittenRecordFileFault(c.format, bytesOf(c.existing), c.address, pattern(c.size, 3)),
+            "");
+    }
 }
 
 TEST_F(RecordFileTest, DifferentBytesForOneAddressAnywhereNameTheLaterLine) {
