@@ -108,8 +108,10 @@ int runCli(std::span<char* const> arguments) {
         console.error(Text::TraceCannotWrite, {options.trace});
         status = ExitStatus::File;
     }
+    // Without a signal, an operation ends as interrupted only where the operator said no
+    // to a question or closed the input.
     if (status == ExitStatus::Interrupted || interruptRequested()) {
-        console.error(Text::Interrupted);
+        console.error(interruptRequested() ? Text::Interrupted : Text::StoppedByOperator);
         return exitCode(ExitStatus::Interrupted);
     }
     return exitCode(status);

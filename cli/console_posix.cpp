@@ -47,7 +47,9 @@ void writeText(Stream stream, std::string_view text) {
 // Byte by byte, so that nothing after the line is taken from the input. The wait also
 // watches the signal pipe: a signal that comes just before the read would otherwise be
 // missed, and the wait (with the voltage on, for --hold) would go on.
-LineResult waitForLine() {
+LineResult waitForLine(std::span<char> buffer, std::size_t& length) {
+    length = 0;
+    bool cut = false;
     for (;;) {
         if (interruptRequested()) {
             return LineResult::Interrupted;
@@ -74,7 +76,12 @@ LineResult waitForLine() {
             return LineResult::End;
         }
         if (c == '\n') {
-            return LineResult::Line;
+            return cut ? LineResult::TooLong : LineResult::Line;
+        }
+        if (length < buffer.size()) {
+            buffer[length++] = c;
+        } else {
+            cut = true;
         }
     }
 }

@@ -50,21 +50,45 @@ void writeText(Stream stream, std::string_view text) {
 }
 
 // Ctrl-C aborts a console read, possibly before the handler's thread has set the flag, so
-// either tells an interruption from the end of input.
-LineResult waitForLine() {
+// either tells an interruption from the end of input. A console is read as UTF-16, one
+// character at a time, and kept as UTF-8 (whatever the console's code page, Cyrillic
+// answers arrive intact); a file or pipe gives its bytes as they are.
+LineResult waitForLine(std::span<char> buffer, std::size_t& length) {
     HANDLE input = handle(Stream::In);
+    const bool console = isTerminal(Stream::In);
+    length = 0;
+    bool cut = false;
     for (;;) {
-        char c = 0;
+        std::array<char, 4> bytes{};
+        int size = 0;
         DWORD count = 0;
-        const BOOL read = ReadFile(input, &c, 1, &count, nullptr);
+        BOOL read = FALSE;
+        if (console) {
+            wchar_t c = 0;
+            read = ReadConsoleW(input, &c, 1, &count, nullptr);
+            if (read && count == 1) {
+                size = WideCharToMultiByte(CP_UTF8, 0, &c, 1, bytes.data(),
+                                           static_cast<int>(bytes.size()), nullptr, nullptr);
+            }
+        } else {
+            read = ReadFile(input, bytes.data(), 1, &count, nullptr);
+            size = static_cast<int>(count);
+        }
         if (interruptRequested() || (!read && GetLastError() == ERROR_OPERATION_ABORTED)) {
             return LineResult::Interrupted;
         }
         if (!read || count == 0) {
             return LineResult::End;
         }
-        if (c == '\n') {
-            return LineResult::Line;
+        if (size == 1 && bytes[0] == '\n') {
+            return cut ? LineResult::TooLong : LineResult::Line;
+        }
+        for (int i = 0; i < size; ++i) {
+            if (length < buffer.size()) {
+                buffer[length++] = bytes[static_cast<std::size_t>(i)];
+            } else {
+                cut = true;
+            }
         }
     }
 }

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string_view>
 
 namespace rfprog::cli {
 
@@ -38,7 +40,50 @@ bool readPasses(OperationContext& context, Text progressText, PassAgreement& agr
     return true;
 }
 
-// A question that needs the operator's hands; false when the operator stopped.
+enum class Answer { GoAhead, Stop, Unclear };
+
+// The answer a line gives: blanks around it and the case of Latin and Cyrillic letters
+// do not count.
+Answer answerOf(std::string_view line) {
+    constexpr std::string_view Blanks = " \t\r";
+    const std::size_t first = line.find_first_not_of(Blanks);
+    if (first == std::string_view::npos) {
+        return Answer::GoAhead; // Enter alone
+    }
+    line = line.substr(first, line.find_last_not_of(Blanks) + 1 - first);
+    std::array<char, 16> lower{};
+    if (line.size() > lower.size()) {
+        return Answer::Unclear;
+    }
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        const auto next = i + 1 < line.size() ? static_cast<unsigned char>(line[i + 1]) : 0;
+        lower[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 'a' - 'A') : line[i];
+        // Upper-case Cyrillic in UTF-8: А..П are D0 90..9F (а..п: D0 B0..BF), Р..Я are
+        // D0 A0..AF (р..я: D1 80..8F).
+        if (c == 0xD0 && next >= 0x90 && next <= 0xAF) {
+            lower[i] = static_cast<char>(next <= 0x9F ? 0xD0 : 0xD1);
+            lower[i + 1] = static_cast<char>(next <= 0x9F ? next + 0x20 : next - 0x20);
+            ++i;
+        }
+    }
+    const std::string_view word(lower.data(), line.size());
+    for (const std::string_view yes : {"y", "yes", "д", "да"}) {
+        if (word == yes) {
+            return Answer::GoAhead;
+        }
+    }
+    for (const std::string_view no : {"n", "no", "н", "нет"}) {
+        if (word == no) {
+            return Answer::Stop;
+        }
+    }
+    return Answer::Unclear;
+}
+
+// A question that needs the operator's hands, asked until the answer is clear; false
+// when the operator stopped (no, the end of input or a signal), before the port is
+// touched again.
 bool ask(OperationContext& context, Text question) {
     // The trace shows the port as it is while the operator acts, from the moment the
     // question shows.
@@ -48,7 +93,22 @@ bool ask(OperationContext& context, Text question) {
         context.console.note(Text::AnsweredByYes);
         return !interruptRequested();
     }
-    return waitForLine() == LineResult::Line && !interruptRequested();
+    for (;;) {
+        std::array<char, 64> buffer{};
+        std::size_t length = 0;
+        const LineResult line = waitForLine(buffer, length);
+        if (interruptRequested() || line == LineResult::End || line == LineResult::Interrupted) {
+            return false;
+        }
+        const Answer answer = line == LineResult::TooLong
+                                  ? Answer::Unclear
+                                  : answerOf(std::string_view(buffer.data(), length));
+        if (answer != Answer::Unclear) {
+            return answer == Answer::GoAhead;
+        }
+        context.console.note(Text::AskAgain);
+        context.console.note(question);
+    }
 }
 
 Number blockLength(const OperationContext& context) {
@@ -92,24 +152,31 @@ struct VerificationTexts {
     Text difference; // a line of the report
     Text operation;  // the operation's name over unstable bytes
     bool checksums;  // the checksums of the block follow done
+    // What a block that reads FF throughout means after this operation, when it says more
+    // than that the chip is erased or missing.
+    std::optional<Text> allErased;
 };
 
-constexpr VerificationTexts WriteRomTexts{Text::ProgressVerify, Text::WriteDone,
-                                          Text::WriteMismatch,  Text::DifferenceLine,
-                                          Text::ProgressWrite,  true};
-constexpr VerificationTexts WriteEmulatorTexts{Text::ProgressVerify,   Text::EmulatorDone,
-                                               Text::EmulatorMismatch, Text::DifferenceLine,
-                                               Text::ProgressWrite,    true};
+constexpr VerificationTexts WriteRomTexts{Text::ProgressVerify,    Text::WriteDone,
+                                          Text::WriteMismatch,     Text::DifferenceLine,
+                                          Text::ProgressWrite,     true,
+                                          Text::UniformNothingTook};
+constexpr VerificationTexts WriteEmulatorTexts{Text::ProgressVerify,       Text::EmulatorDone,
+                                               Text::EmulatorMismatch,     Text::DifferenceLine,
+                                               Text::ProgressWrite,        true,
+                                               Text::UniformEmulatorSilent};
 constexpr VerificationTexts VerifyTexts{Text::ProgressVerify, Text::VerifyMatch,
                                         Text::VerifyMismatch, Text::DifferenceLine,
-                                        Text::ProgressVerify, true};
+                                        Text::ProgressVerify, true,
+                                        std::nullopt};
 constexpr VerificationTexts BlankTexts{Text::ProgressBlank, Text::BlankDone,     Text::NotBlank,
-                                       Text::NotBlankLine,  Text::ProgressBlank, false};
+                                       Text::NotBlankLine,  Text::ProgressBlank, false,
+                                       std::nullopt};
 
-// Reads the block back and reports it against expected: done (its arguments the length,
-// the address and doneMore, then where in FILE) and, when asked, the checksums of the
-// bytes read back; or mismatch and the report; when the passes disagree, the unstable
-// bytes under the operation's name instead.
+// Reads the block back and reports it against expected: done (its arguments the count of
+// bytes compared, the address and doneMore, then where in FILE) and, when asked, the
+// checksums of the bytes read back; or mismatch and the report; when the passes disagree,
+// the unstable bytes under the operation's name instead.
 ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> expected,
                        const VerificationTexts& texts,
                        std::array<std::string_view, 2> doneMore = {}) {
@@ -132,10 +199,10 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
                         ? Text::ResultUndefinedNotCompared
                         : Text::ResultUndefinedKept,
                     context.console, tail);
-        context.console.result(
-            texts.done,
-            {blockLength(context).view(), romAddress(context).view(), doneMore[0], doneMore[1]},
-            tail.view());
+        context.console.result(texts.done,
+                               {Number::decimal(comparedBytes(context, expected)).view(),
+                                romAddress(context).view(), doneMore[0], doneMore[1]},
+                               tail.view());
         if (texts.checksums) {
             printChecksums(context.romBlock);
         }
@@ -143,7 +210,7 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
     }
     context.console.result(texts.mismatch);
     printComparison(context.console, comparison, comparedBytes(context, expected), texts.difference,
-                    Compare::AnyDifference);
+                    Compare::AnyDifference, texts.allErased);
     return ExitStatus::Negative;
 }
 
@@ -213,9 +280,19 @@ ExitStatus writeRomOperation(OperationContext& context) {
     // With nothing to pulse the voltage stays off, and the write is its verification.
     if (counts.programmed > 0) {
         context.progress.begin(Text::ProgressWrite, true);
-        context.device.programSelectedBytes(file, pulse, options.block.romOffset);
+        const ProgrammingResult programmed =
+            context.device.programSelectedBytes(file, pulse, options.block.romOffset);
         context.progress.end();
-        if (interruptRequested()) {
+        const Number stoppedAt = Number::hex(programmed.stoppedAt, 3);
+        const Number pulses = Number::decimal(programmed.pulsesGiven);
+        // A silent timer has given at most one pulse that nothing ended: what the ROM holds
+        // says nothing of its lines, so it is not read back.
+        if (programmed.timerSilent) {
+            context.console.result(Text::WriteTimerSilent, {stoppedAt.view(), pulses.view()});
+            return ExitStatus::Negative;
+        }
+        if (programmed.interrupted || interruptRequested()) {
+            context.console.result(Text::WriteStopped, {stoppedAt.view(), pulses.view()});
             return ExitStatus::Interrupted;
         }
     }
@@ -314,7 +391,9 @@ ExitStatus timerOperation(OperationContext& context) {
     context.trace.flush();
     context.console.note(Text::HoldVoltage);
     // A line or the end of input switches off; so does a signal, reported as such.
-    const LineResult line = waitForLine();
+    std::array<char, 64> answer{};
+    std::size_t length = 0;
+    const LineResult line = waitForLine(answer, length);
     device.switchOff();
     return line == LineResult::Interrupted || interruptRequested() ? ExitStatus::Interrupted
                                                                    : ExitStatus::Success;

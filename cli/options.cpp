@@ -50,14 +50,15 @@ bool needsFile(Operation operation) {
 
 bool parseLimited(std::string_view option, std::string_view text, std::uint32_t limit,
                   std::string_view limitText, std::uint32_t& value, UsageError& error) {
-    const auto number = parseNumber(text);
-    if (!number) {
+    std::uint32_t number = 0;
+    const NumberText read = readNumber(text, number);
+    if (read == NumberText::NotNumber) {
         return fail(error, Text::BadNumber, option, text);
     }
-    if (*number > limit) {
+    if (read == NumberText::TooLarge || number > limit) {
         return fail(error, Text::NumberTooLarge, option, text, limitText);
     }
-    value = *number;
+    value = number;
     return true;
 }
 
@@ -341,14 +342,15 @@ bool parseReads(const Typed& typed, Options& options, UsageError& error) {
         options.reads = options.operation == Operation::Read ? DefaultReadPasses : 1;
         return true;
     }
-    const auto reads = parseNumber(typed.reads);
-    if (!reads) {
+    std::uint32_t reads = 0;
+    const NumberText read = readNumber(typed.reads, reads);
+    if (read == NumberText::NotNumber) {
         return fail(error, Text::BadNumber, "--reads", typed.reads);
     }
-    if (*reads < 1 || *reads > MaxReadPasses) {
+    if (read == NumberText::TooLarge || reads < 1 || reads > MaxReadPasses) {
         return fail(error, Text::BadReads, typed.reads);
     }
-    options.reads = *reads;
+    options.reads = reads;
     return true;
 }
 

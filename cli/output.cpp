@@ -67,18 +67,56 @@ Line& Line::add(char c, std::size_t count) {
     return *this;
 }
 
+std::size_t pluralForm(std::uint32_t count, std::size_t forms) {
+    if (forms < 3) {
+        return count == 1 ? 0 : 1;
+    }
+    const std::uint32_t lastTwo = count % 100;
+    const std::uint32_t last = count % 10;
+    if (last == 1 && lastTwo != 11) {
+        return 0;
+    }
+    return last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? 1 : 2;
+}
+
+namespace {
+
+// The form of "form|form..." (a placeholder's text after the colon) for count.
+std::string_view pluralChoice(std::string_view forms, std::string_view count) {
+    std::uint32_t value = 0;
+    const char* end = count.data() + count.size();
+    if (std::from_chars(count.data(), end, value).ptr != end) {
+        value = 0; // not a count: the form for many
+    }
+    const auto formCount =
+        static_cast<std::size_t>(std::count(forms.begin(), forms.end(), '|')) + 1;
+    std::size_t index = pluralForm(value, formCount);
+    for (; index > 0; --index) {
+        forms.remove_prefix(forms.find('|') + 1);
+    }
+    return forms.substr(0, forms.find('|'));
+}
+
+} // namespace
+
 Line& Line::format(std::string_view pattern, TextArguments arguments) {
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const bool placeholder = pattern[i] == '{' && i + 2 < pattern.size() &&
                                  pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
-                                 pattern[i + 2] == '}';
+                                 (pattern[i + 2] == '}' || pattern[i + 2] == ':');
         const std::size_t index = placeholder ? static_cast<std::size_t>(pattern[i + 1] - '1') : 0;
-        if (placeholder && index < arguments.size()) {
-            add(arguments.begin()[index]);
-            i += 2;
-        } else {
+        const std::size_t close = placeholder ? pattern.find('}', i) : std::string_view::npos;
+        if (close == std::string_view::npos || index >= arguments.size()) {
             add(pattern[i]);
+            continue;
         }
+        const std::string_view argument = arguments.begin()[index];
+        if (pattern[i + 2] == '}') {
+            add(argument);
+        } else {
+            add(pluralChoice(pattern.substr(i + 3, close - i - 3), argument));
+        }
+        i = close;
     }
     return *this;
 }

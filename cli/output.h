@@ -31,12 +31,18 @@ class Number {
     std::size_t size_ = 0;
 };
 
+// Which of a text's forms goes with count: with two forms (English) the first is for
+// one and the second for any other count; with three (Russian) the first is for 1, 21,
+// 31..., the second for 2-4, 22-24..., the third for the rest (0, 5-20, 11-14...).
+std::size_t pluralForm(std::uint32_t count, std::size_t forms);
+
 // One or more lines, cut (never overrun) at the buffer's end.
 class Line {
   public:
     Line& add(std::string_view text);
     Line& add(char c, std::size_t count = 1);
-    // pattern with {1}..{9} replaced by the arguments.
+    // pattern with {1}..{9} replaced by the arguments, and {N:form|form...} by the form
+    // that goes with the number in argument N.
     Line& format(std::string_view pattern, TextArguments arguments);
     std::string_view view() const { return {text_.data(), size_}; }
     std::size_t size() const { return size_; }

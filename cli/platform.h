@@ -16,9 +16,11 @@ namespace rfprog::cli {
 enum class Stream { In, Out, Err };
 bool isTerminal(Stream stream);
 void writeText(Stream stream, std::string_view text);
-enum class LineResult { Line, End, Interrupted };
-// Waits for a line on standard input; a signal ends the wait.
-LineResult waitForLine();
+enum class LineResult { Line, TooLong, End, Interrupted };
+// Waits for a line on standard input and keeps it, without its line feed, as UTF-8 in
+// buffer (length its size): TooLong when it did not fit, and was read to its end anyway.
+// A signal ends the wait.
+LineResult waitForLine(std::span<char> buffer, std::size_t& length);
 // Russian where the user's locale (or, on Windows, UI language) is Russian.
 Language userLanguage();
 // An environment variable as UTF-8 in buffer; empty when unset or too long.

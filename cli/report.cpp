@@ -2,10 +2,9 @@
 
 namespace rfprog::cli {
 
-namespace {} // namespace
-
 void printComparison(const Console& console, const WholeBlockComparison& comparison,
-                     std::uint32_t total, Text lineText, Compare kind) {
+                     std::uint32_t total, Text lineText, Compare kind,
+                     std::optional<Text> allErased) {
     const std::size_t listed =
         comparison.count < ListedDifferences ? comparison.count : ListedDifferences;
     for (std::size_t i = 0; i < listed; ++i) {
@@ -25,6 +24,14 @@ void printComparison(const Console& console, const WholeBlockComparison& compari
     if (kind == Compare::AnyDifference) {
         console.result(Text::BitSummary, {Number::decimal(comparison.readAsZero).view(),
                                           Number::decimal(comparison.readAsOne).view()});
+    }
+    if (comparison.uniformValue == ErasedByte) {
+        console.result(Text::UniformErased);
+        if (allErased) {
+            console.result(*allErased);
+        }
+    } else if (comparison.uniformValue) {
+        console.result(Text::UniformValue, {Number::byte(*comparison.uniformValue).view()});
     }
     for (int bit = 0; bit < DataLines; ++bit) {
         const Number name = Number::decimal(static_cast<std::uint32_t>(bit));

@@ -9,14 +9,18 @@
 #include "device/whole_block_comparison.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace rfprog::cli {
 
 // The report lines on standard output: the first differences (lineText, with the address,
 // the expected and the actual byte), the count, for verifications the bit summary, and
-// the data and address lines that the block read names.
+// the data and address lines that the block read names. A block that reads one value
+// throughout names no line but says what that value means; for FF, allErased adds what
+// it means after the operation.
 void printComparison(const Console& console, const WholeBlockComparison& comparison,
-                     std::uint32_t total, Text lineText, Compare kind);
+                     std::uint32_t total, Text lineText, Compare kind,
+                     std::optional<Text> allErased = std::nullopt);
 
 // Passes of one block read that disagree: the operation's line (operation is its name as
 // the results begin), the first unstable bytes with the values of each pass and the bits

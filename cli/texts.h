@@ -1,7 +1,9 @@
 // Every text of the command-line program but --help (cli/usage.h), in English and in
 // Russian. Each kind of text is one list, a text a line: its name, its English, its
 // Russian. The lists make the Text enumeration and the table it indexes, so the two cannot
-// drift apart. "{1}" to "{3}" stand for the arguments of a text.
+// drift apart. "{1}" to "{5}" stand for the arguments of a text, and "{1:byte|bytes}" for
+// the form that goes with the count in argument 1: English gives two forms (one, other),
+// Russian three (1 байт, 2 байта, 5 байт; see pluralForm in cli/output.h).
 #pragma once
 
 #include "device/port_open_error.h"
@@ -22,7 +24,7 @@ enum class Language { English, Russian };
     X(MissingValue, "option {1} needs a value", "параметру {1} нужно значение")                    \
     X(BadNumber, "{1} {2}: not a number (decimal, or hexadecimal with 0x)",                        \
       "{1} {2}: это не число (десятичное или шестнадцатеричное с 0x)")                             \
-    X(NumberTooLarge, "{1} {2}: at most {3}", "{1} {2}: не больше {3}")                            \
+    X(NumberTooLarge, "{1} {2}: too large: at most {3}", "{1} {2}: слишком большое: не больше {3}") \
     X(LengthZero, "--length 0: a block holds at least one byte",                                   \
       "--length 0: в блоке должен быть хотя бы один байт")                                         \
     X(BlockPastEnd,                                                                                \
@@ -72,8 +74,8 @@ enum class Language { English, Russian };
 #define RFPROG_FILE_TEXTS(X)                                                                       \
     X(FileCannotOpen, "cannot read {1}: it is missing, a directory, or not readable",              \
       "не удаётся прочитать {1}: файла нет, это папка или нет прав на чтение")                     \
-    X(FileTooShort, "{1} is too short: the block needs {2} bytes from file offset {3}",            \
-      "{1} слишком короткий: блоку нужно {2} байт от смещения {3} в файле")                        \
+    X(FileTooShort, "{1} is too short: the block needs {2} {2:byte|bytes} from file offset {3}",   \
+      "{1} слишком короткий: блоку нужно {2} {2:байт|байта|байт} от смещения {3} в файле")         \
     X(FileCannotWrite,                                                                             \
       "cannot write {1}: check the name, the folder, the rights and the free space",               \
       "не удаётся записать {1}: проверьте имя, папку, права и свободное место")                    \
@@ -156,44 +158,63 @@ enum class Language { English, Russian };
 
 // Results, and what a result line adds for a record file.
 #define RFPROG_RESULT_TEXTS(X)                                                                     \
-    X(ReadDone, "read: {1} bytes from ROM {2} written into {3} at offset {4}",                     \
-      "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} со смещения {4}")                       \
+    X(ReadDone, "read: {1} {1:byte|bytes} from ROM {2} written into {3} at offset {4}",            \
+      "чтение: {1} {1:байт|байта|байт} из ПЗУ с адреса {2} {1:записан|записаны|записаны} в {3} "   \
+      "со смещения {4}")                                                                           \
     X(ReadMajorityDone,                                                                            \
-      "read: {1} bytes from ROM {2} written into {3} at offset {4}, each bit as most of the {5} "  \
-      "passes read it",                                                                            \
-      "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} со смещения {4}, каждый бит — как "     \
-      "его прочитало большинство из {5} чтений")                                                   \
+      "read: {1} {1:byte|bytes} from ROM {2} written into {3} at offset {4}, each bit as most of " \
+      "the {5} passes read it",                                                                    \
+      "чтение: {1} {1:байт|байта|байт} из ПЗУ с адреса {2} {1:записан|записаны|записаны} в {3} "   \
+      "со смещения {4}, каждый бит — как его прочитало большинство из {5} чтений")                 \
     X(ReadNotWritten,                                                                              \
       "read: nothing written: the passes disagree, and an even number of passes has no majority "  \
       "(an odd --reads of 3 or more writes it)",                                                   \
       "чтение: ничего не записано: чтения не совпали, а при чётном числе чтений нет большинства "  \
       "(нечётное --reads от 3 записывает его)")                                                    \
-    X(ReadIntoRecordDone, "read: {1} bytes from ROM {2} written into {3} at address {4}",          \
-      "чтение: {1} байт из ПЗУ с адреса {2} записаны в {3} по адресу {4}")                         \
-    X(WriteDone, "write: {1} bytes at ROM {2} verified: {3} programmed, {4} already held",         \
-      "запись: {1} байт с адреса ПЗУ {2} проверены: записано {3}, уже было {4}")                   \
-    X(EmulatorDone, "write: {1} bytes at ROM {2} loaded into the emulator and verified",           \
-      "запись: {1} байт с адреса ПЗУ {2} загружены в эмулятор и проверены")                        \
+    X(ReadIntoRecordDone, "read: {1} {1:byte|bytes} from ROM {2} written into {3} at address {4}", \
+      "чтение: {1} {1:байт|байта|байт} из ПЗУ с адреса {2} {1:записан|записаны|записаны} в {3} "   \
+      "по адресу {4}")                                                                             \
+    X(WriteDone,                                                                                   \
+      "write: {1} {1:byte|bytes} at ROM {2} verified: {3} programmed, {4} already held",           \
+      "запись: {1} {1:байт|байта|байт} с адреса ПЗУ {2} {1:проверен|проверены|проверены}: "        \
+      "записано {3}, уже было {4}")                                                                \
+    X(EmulatorDone,                                                                                \
+      "write: {1} {1:byte|bytes} at ROM {2} loaded into the emulator and verified",                \
+      "запись: {1} {1:байт|байта|байт} с адреса ПЗУ {2} {1:загружен|загружены|загружены} в "       \
+      "эмулятор и {1:проверен|проверены|проверены}")                                               \
     X(WriteMismatch, "write: the ROM does not match the file after programming",                   \
       "запись: после записи ПЗУ не совпадает с файлом")                                            \
     X(EmulatorMismatch, "write: the emulator does not match the file after loading",               \
       "запись: после загрузки эмулятор не совпадает с файлом")                                     \
     X(NotProgrammable,                                                                             \
       "write: refused, nothing programmed: a bit would have to go from 0 to 1, which only "        \
-      "erasing does (erase the ROM, or add --force)",                                              \
+      "erasing does: erase the chip (UV) first. --force programs anyway, but cannot set a 0 bit "  \
+      "to 1",                                                                                      \
       "запись: отказ, ничего не записано: бит пришлось бы перевести из 0 в 1, а это делает "       \
-      "только стирание (сотрите ПЗУ или добавьте --force)")                                        \
-    X(VerifyMatch, "verify: {1} bytes at ROM {2} match the file",                                  \
-      "сравнение: {1} байт с адреса ПЗУ {2} совпадают с файлом")                                   \
+      "только стирание: сначала сотрите микросхему (УФ). --force программирует всё равно, но "     \
+      "бит 0 в 1 не переведёт")                                                                    \
+    X(WriteTimerSilent,                                                                            \
+      "write: stopped at ROM {1}: the board's pulse timer did not answer; {2} {2:byte|bytes} "     \
+      "pulsed before it; nothing verified (check the timer: rfprog-cli timer)",                    \
+      "запись: остановлена на адресе ПЗУ {1}: таймер импульса платы не ответил; до него импульс "   \
+      "{2:получил|получили|получили} {2} {2:байт|байта|байт}; ничего не проверено (проверьте "      \
+      "таймер: rfprog-cli timer)")                                                                 \
+    X(WriteStopped, "write: stopped at ROM {1} after {2} {2:pulse|pulses}",                        \
+      "запись: остановлена на адресе ПЗУ {1} после {2} {2:импульса|импульсов|импульсов}")          \
+    X(VerifyMatch, "verify: {1} {1:byte|bytes} at ROM {2} {1:matches|match} the file",             \
+      "сравнение: {1} {1:байт|байта|байт} с адреса ПЗУ {2} {1:совпадает|совпадают|совпадают} с "   \
+      "файлом")                                                                                    \
     X(VerifyMismatch, "verify: the ROM differs from the file",                                     \
       "сравнение: ПЗУ отличается от файла")                                                        \
     X(ResultFileAddress, ", file address {1}", ", адрес в файле {1}")                              \
-    X(ResultUndefinedKept, "; {1} bytes not in the file left as they were",                        \
-      "; {1} байт, которых нет в файле, оставлены как были")                                       \
-    X(ResultUndefinedNotCompared, "; {1} bytes not in the file not compared",                      \
-      "; {1} байт, которых нет в файле, не сравнивались")                                          \
-    X(BlankDone, "blank: {1} bytes at ROM {2} read FF",                                            \
-      "чистота: {1} байт с адреса ПЗУ {2} равны FF")                                               \
+    X(ResultUndefinedKept, "; {1} {1:byte|bytes} not in the file left as {1:it was|they were}",    \
+      "; {1} {1:байт|байта|байт}, {1:которого|которых|которых} нет в файле, "                      \
+      "{1:оставлен|оставлены|оставлены} как {1:был|были|были}")                                    \
+    X(ResultUndefinedNotCompared, "; {1} {1:byte|bytes} not in the file not compared",             \
+      "; {1} {1:байт|байта|байт}, {1:которого|которых|которых} нет в файле, не "                   \
+      "{1:сравнивался|сравнивались|сравнивались}")                                                 \
+    X(BlankDone, "blank: {1} {1:byte|bytes} at ROM {2} {1:reads|read} FF",                         \
+      "чистота: {1} {1:байт|байта|байт} с адреса ПЗУ {2} {1:равен|равны|равны} FF")                \
     X(NotBlank, "blank: the ROM is not blank", "чистота: ПЗУ не стёрто")                           \
     X(TimerAnswered, "timer: the board's timer answered", "таймер: таймер платы ответил")          \
     X(TimerSilent, "timer: the board's timer did not answer", "таймер: таймер платы не ответил")   \
@@ -205,6 +226,8 @@ enum class Language { English, Russian };
       "покой: линии управления порта в 0x00 (напряжение программирования выключено)")              \
     X(Interrupted, "interrupted; the programming voltage is off",                                  \
       "прервано; напряжение программирования выключено")                                           \
+    X(StoppedByOperator, "stopped by the operator; the programming voltage is off",                \
+      "остановлено оператором; напряжение программирования выключено")                             \
     X(Version, "rfprog-cli {1}", "rfprog-cli {1}")
 
 // Reports: the lines under a negative result.
@@ -225,6 +248,24 @@ enum class Language { English, Russian };
       "or open line?",                                                                             \
       "адресная линия A{1}: ПЗУ читается одинаково по адресам, которые различаются только в "      \
       "A{1}: залипшая линия или обрыв?")                                                           \
+    X(UniformErased,                                                                               \
+      "every compared byte reads FF: an erased or missing chip, or no board answering; no line "   \
+      "is to blame for that",                                                                      \
+      "все сравнённые байты читаются как FF: микросхема стёрта или её нет, либо плата не "         \
+      "отвечает; линии тут ни при чём")                                                            \
+    X(UniformNothingTook,                                                                          \
+      "no byte took: check the programming voltage, the timer (rfprog-cli timer), and the "        \
+      "chip's seating and type",                                                                   \
+      "ни один байт не записался: проверьте напряжение программирования, таймер (rfprog-cli "      \
+      "timer), установку микросхемы в панели и её тип")                                            \
+    X(UniformEmulatorSilent,                                                                       \
+      "the emulator did not answer: is it plugged in and switched to READ?",                       \
+      "эмулятор не ответил: подключён ли он и переключён ли на чтение?")                           \
+    X(UniformValue,                                                                                \
+      "every compared byte reads {1}: the board's data path reads {1} everywhere; no single line " \
+      "is to blame for that",                                                                      \
+      "все сравнённые байты читаются как {1}: тракт данных платы везде читает {1}; отдельная "      \
+      "линия тут ни при чём")                                                                      \
     X(UnstablePasses,                                                                              \
       "{1}: the passes disagree: some bits read differently from one pass to the next",            \
       "{1}: чтения не совпали: некоторые биты читаются по-разному от чтения к чтению")             \
@@ -246,14 +287,15 @@ enum class Language { English, Russian };
 
 // Questions that need the operator's hands, and the voltage hold.
 #define RFPROG_QUESTION_TEXTS(X)                                                                   \
-    X(AskEmulatorWrite, "Switch the emulator to WRITE, then press Enter (Ctrl-C stops).",          \
-      "Переключите эмулятор на запись и нажмите Enter (Ctrl-C — отмена).")                         \
-    X(AskEmulatorRead, "Switch the emulator to READ, then press Enter (Ctrl-C stops).",            \
-      "Переключите эмулятор на чтение и нажмите Enter (Ctrl-C — отмена).")                         \
+    X(AskEmulatorWrite, "Switch the emulator to WRITE, then press Enter (n stops).",                \
+      "Переключите эмулятор на запись и нажмите Enter (н — отмена).")                              \
+    X(AskEmulatorRead, "Switch the emulator to READ, then press Enter (n stops).",                  \
+      "Переключите эмулятор на чтение и нажмите Enter (н — отмена).")                              \
     X(AskRemoveChip,                                                                               \
-      "The ROM chip must be out of its socket. Remove it, then press Enter (Ctrl-C stops).",       \
-      "Микросхема ПЗУ должна быть удалена из панели. Удалите её и нажмите Enter (Ctrl-C — "        \
-      "отмена).")                                                                                  \
+      "The ROM chip must be out of its socket. Remove it, then press Enter (n stops).",            \
+      "Микросхема ПЗУ должна быть удалена из панели. Удалите её и нажмите Enter (н — отмена).")    \
+    X(AskAgain, "Answer Enter or y to go ahead, n to stop.",                                       \
+      "Ответьте Enter или д, чтобы продолжить, н — чтобы остановить.")                             \
     X(AnsweredByYes, "(answered by --yes)", "(ответ дан параметром --yes)")                        \
     X(HoldVoltage, "Programming voltage is ON. Press Enter to switch it off.",                     \
       "Напряжение программирования включено! Нажмите Enter, чтобы выключить.")

@@ -8,20 +8,31 @@
 
 namespace rfprog::cli {
 
-// Decimal, or hexadecimal after 0x; nullopt when text is not one or does not fit 32 bits.
-inline std::optional<std::uint32_t> parseNumber(std::string_view text) {
+enum class NumberText { Number, NotNumber, TooLarge };
+
+// Decimal, or hexadecimal after 0x, into value; TooLarge when its digits are right but
+// it does not fit 32 bits.
+inline NumberText readNumber(std::string_view text, std::uint32_t& value) {
     int radix = 10;
     if (text.starts_with("0x") || text.starts_with("0X")) {
         text.remove_prefix(2);
         radix = 16;
     }
-    std::uint32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, radix);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
+    if (text.empty() || stop != end) {
+        return NumberText::NotNumber;
     }
-    return value;
+    if (error == std::errc::result_out_of_range) {
+        return NumberText::TooLarge;
+    }
+    return error == std::errc() ? NumberText::Number : NumberText::NotNumber;
+}
+
+// The number, or nullopt when text is not one or does not fit 32 bits.
+inline std::optional<std::uint32_t> parseNumber(std::string_view text) {
+    std::uint32_t value = 0;
+    return readNumber(text, value) == NumberText::Number ? std::optional(value) : std::nullopt;
 }
 
 } // namespace rfprog::cli

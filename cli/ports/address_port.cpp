@@ -31,14 +31,15 @@ std::optional<PortParse> parseAddress(std::string_view text, PortChoice& choice)
             return PortParse::Parsed;
         }
     }
-    const auto base = parseNumber(text);
-    if (!base) {
+    std::uint32_t base = 0;
+    const NumberText read = readNumber(text, base);
+    if (read == NumberText::NotNumber) {
         return PortParse::NamesNothing;
     }
-    if (!isUsablePortBase(*base)) {
+    if (read == NumberText::TooLarge || !isUsablePortBase(base)) {
         return PortParse::UnusableBase;
     }
-    choice.base = static_cast<std::uint16_t>(*base);
+    choice.base = static_cast<std::uint16_t>(base);
     return PortParse::Parsed;
 }
 

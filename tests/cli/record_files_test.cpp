@@ -54,7 +54,7 @@ TEST_F(RecordFilesTest, HexWriteLeavesTheBytesTheFileLeavesOutAndVerifyComparesT
     // Every byte the file defines over the erased ROM needs a pulse, but an FFh.
     const auto held = std::count(image.begin() + 8, image.end(), 0xFF);
     EXPECT_EQ(withoutChecksums(written.out),
-              "write: 2048 bytes at ROM 0x000 verified: " + std::to_string(RomSize - 8 - held) +
+              "write: 2040 bytes at ROM 0x000 verified: " + std::to_string(RomSize - 8 - held) +
                   " programmed, " + std::to_string(held) +
                   " already held, file address 0xF800; 8 bytes not in the file left as they "
                   "were\n");
@@ -66,7 +66,7 @@ TEST_F(RecordFilesTest, HexWriteLeavesTheBytesTheFileLeavesOutAndVerifyComparesT
     const CliResult verified = run({"verify", file.string(), "--trace", trace.string()});
     EXPECT_EQ(verified.status, 0) << verified.err;
     EXPECT_EQ(withoutChecksums(verified.out),
-              "verify: 2048 bytes at ROM 0x000 match the file, file address 0xF800; "
+              "verify: 2040 bytes at ROM 0x000 match the file, file address 0xF800; "
               "8 bytes not in the file not compared\n");
     // The whole block is read, as for a raw file that matches.
     CoreRun core;
@@ -264,7 +264,7 @@ TEST_F(RecordFilesTest, EmulatorWriteLoadsTheBytesTheFileLeavesOutAsTheEmulatorH
             {{"RFPROG_SIM_EMULATOR", emulator.string()}});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(withoutChecksums(result.out),
-              "write: 32 bytes at ROM 0x000 loaded into the emulator and verified, "
+              "write: 4 bytes at ROM 0x000 loaded into the emulator and verified, "
               "file address 0x0000; 28 bytes not in the file left as they were\n");
     auto expected = held;
     std::copy_n(Bytes{0x01, 0x02, 0x03, 0x04}.begin(), 4, expected.begin() + 0x10);

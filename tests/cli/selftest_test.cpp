@@ -10,9 +10,9 @@ namespace {
 
 using SelfTestTest = CliTest;
 
-const std::string Questions = "Switch the emulator to WRITE, then press Enter (Ctrl-C stops).\n"
+const std::string Questions = "Switch the emulator to WRITE, then press Enter (n stops).\n"
                               "(answered by --yes)\n"
-                              "Switch the emulator to READ, then press Enter (Ctrl-C stops).\n"
+                              "Switch the emulator to READ, then press Enter (n stops).\n"
                               "(answered by --yes)\n";
 
 // The bytes the program loaded, in the order of its data writes.

@@ -29,11 +29,14 @@ TEST_F(UsageTest, BadCommandLinesExitTwoWithOneErrorAndTouchNothing) {
         {{"read", "f", "--file-offset="}, "--file-offset : not a number"},
         {{"blank", "--port", "0x378", "--ecr="}, "--ecr : an address from 0x100 to 0xFFFF"},
         {{"blank", "--length", "0"}, "--length 0: a block holds at least one byte"},
-        {{"blank", "--length", "0x801"}, "--length 0x801: at most 0x800"},
-        {{"blank", "--rom-offset", "0x800"}, "--rom-offset 0x800: at most 0x7FF"},
-        {{"read", "f", "--file-offset", "0x1000000"}, "--file-offset 0x1000000: at most 0xFFFFFF"},
+        {{"blank", "--length", "0x801"}, "--length 0x801: too large: at most 0x800"},
+        {{"blank", "--rom-offset", "0x800"}, "--rom-offset 0x800: too large: at most 0x7FF"},
+        // A number past 32 bits is still a number.
+        {{"blank", "--length", "4294967297"}, "--length 4294967297: too large: at most 0x800"},
+        {{"read", "f", "--file-offset", "0x1000000"},
+         "--file-offset 0x1000000: too large: at most 0xFFFFFF"},
         {{"read", "f.hex", "--format", "raw", "--file-offset", "0x1000000"},
-         "--file-offset 0x1000000: at most 0xFFFFFF"},
+         "--file-offset 0x1000000: too large: at most 0xFFFFFF"},
         {{"read", "f.hex", "--file-offset", "0xFFFFFFFF", "--length", "2"},
          "file offset 0xFFFFFFFF + length 2 is more than 0x100000000"},
         {{"verify", "f", "--format", "ihex", "--file-offset", "0xFFFFF801"},
@@ -109,7 +112,7 @@ TEST_F(UsageTest, StandardFormsOfTheCommandLineAreTaken) {
     EXPECT_TRUE(fs::exists(folder / "-t"));
     // Options after the operation, whatever POSIXLY_CORRECT says.
     const CliResult posix = run({"blank", "--length", "1"}, {{"POSIXLY_CORRECT", "1"}});
-    EXPECT_EQ(posix.out, "blank: 1 bytes at ROM 0x000 read FF\n");
+    EXPECT_EQ(posix.out, "blank: 1 byte at ROM 0x000 reads FF\n");
 
     // Letters in one group: -y answers the question in either place.
     for (const char* group : {"-qy", "-yq"}) {

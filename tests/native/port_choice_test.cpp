@@ -57,7 +57,7 @@ const PortForm PortForms[] = {
     {"0xFFFC", UnusableBase},
     {"0x10000", UnusableBase},
     {"4294967295", UnusableBase},
-    {"4294967296", NamesNothing}, // more than 32 bits: not a number
+    {"4294967296", UnusableBase}, // a number, more than 32 bits
     {"lpt0", NamesNothing},
     {"lpt4", NamesNothing},
     {"lpt9", NamesNothing},
