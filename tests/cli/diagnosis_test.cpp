@@ -2,6 +2,8 @@
 // evidence over the block, and the passes of --reads with their port traffic.
 #include "tests/cli/cli_test_support.h"
 
+#include <algorithm>
+
 namespace rfprog::test {
 namespace {
 
@@ -49,6 +51,68 @@ TEST_F(DiagnosisTest, AStuckDataBitOverTheWholeBlockIsStillNamed) {
         run({"blank"}, {{"RFPROG_SIM_FAULTS", "stuck0=10"}, {"LANG", "ru_RU.UTF-8"}});
     EXPECT_EQ(lastLine(russian.out),
               "бит данных 4 всегда читается как 0: залипшая линия или нет контакта?");
+}
+
+// One value read at every compared address names no line; the report says what it means,
+// after a write and an emulator load what to check.
+struct UniformCase {
+    std::vector<std::string> arguments; // after --port; "FILE" stands for the image
+    std::uint8_t romByte;               // what the ROM holds throughout
+    Environment environment;
+    std::string tail; // the report's last lines
+};
+
+TEST_F(DiagnosisTest, OneValueThroughoutIsExplainedAndNamesNoLine) {
+    const std::string erased = "every compared byte reads FF: an erased or missing chip, or no "
+                               "board answering; no line is to blame for that\n";
+    const UniformCase cases[] = {
+        {{"write", "FILE"},
+         0xFF,
+         {{"RFPROG_SIM_FAULTS", "unprogrammable"}},
+         erased + "no byte took: check the programming voltage, the timer (rfprog-cli timer), "
+                  "and the chip's seating and type\n"},
+        {{"write", "FILE", "--emulator", "-y"}, // no emulator plugged in: the ROM answers
+         0xFF,
+         {},
+         erased + "the emulator did not answer: is it plugged in and switched to READ?\n"},
+        {{"write", "FILE", "--emulator", "-y"},
+         0xFF,
+         {{"RFPROG_SIM_FAULTS", "absent"}, {"LANG", "ru_RU.UTF-8"}},
+         "все сравнённые байты читаются как FF: микросхема стёрта или её нет, либо плата не "
+         "отвечает; линии тут ни при чём\n"
+         "эмулятор не ответил: подключён ли он и переключён ли на чтение?\n"},
+        {{"verify", "FILE"}, 0xFF, {}, erased},
+        {{"verify", "FILE"},
+         0x5A,
+         {},
+         "every compared byte reads 5A: the board's data path reads 5A everywhere; no single "
+         "line is to blame for that\n"},
+        {{"blank"},
+         0x00,
+         {},
+         "every compared byte reads 00: the board's data path reads 00 everywhere; no single "
+         "line is to blame for that\n"},
+        {{"blank"},
+         0x00,
+         {{"LANG", "ru_RU.UTF-8"}},
+         "все сравнённые байты читаются как 00: тракт данных платы везде читает 00; отдельная "
+         "линия тут ни при чём\n"},
+    };
+    const fs::path file = folder / "image.bin";
+    writeFile(file, pattern(RomSize, 7));
+    for (const UniformCase& row : cases) {
+        SCOPED_TRACE(row.arguments[0] + " " + row.tail);
+        writeFile(rom, std::vector<std::uint8_t>(RomSize, row.romByte));
+        std::vector<std::string> arguments = row.arguments;
+        std::replace(arguments.begin(), arguments.end(), std::string("FILE"), file.string());
+        const CliResult result = run(arguments, row.environment);
+        EXPECT_EQ(result.status, 1);
+        ASSERT_GE(result.out.size(), row.tail.size());
+        EXPECT_EQ(result.out.substr(result.out.size() - row.tail.size()), row.tail) << result.out;
+        EXPECT_EQ(lineCount(result.out, "data bit"), 0u);
+        EXPECT_EQ(lineCount(result.out, "address line"), 0u);
+        EXPECT_EQ(lineCount(result.out, "бит данных"), 0u);
+    }
 }
 
 TEST_F(DiagnosisTest, ARomThatAliasesAcrossAnAddressLineNamesIt) {

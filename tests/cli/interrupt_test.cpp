@@ -247,5 +247,77 @@ TEST_F(TerminalTest, TheTraceIsWrittenBeforeTheQuestionAndTheHoldNoteShow) {
     EXPECT_NE(result.err.find("Programming voltage is ON."), std::string::npos);
 }
 
+// The answers to a question before a pulse or an emulator strobe. Stopped: the port is not
+// touched again but for the close's 0x00, and the exit is 130; gone ahead: the timer's
+// pulse or the emulator's load follows. Anything unclear is asked again.
+struct AnswerCase {
+    bool emulator; // the emulator write's first question, else the timer's
+    std::string typed;
+    bool ahead;
+    std::size_t asked; // how many times the question shows
+};
+
+const AnswerCase AnswerCases[] = {
+    {false, "\n", true, 1},
+    {false, "y\n", true, 1},
+    {false, " YES \n", true, 1},
+    {false, "Да\n", true, 1},
+    {false, "д\n", true, 1},
+    {false, "n\n", false, 1},
+    {false, "No\n", false, 1},
+    {false, "\tн\n", false, 1},
+    {false, "НЕТ\n", false, 1},
+    {false, "Нет \n", false, 1},
+    {false, "nope\nn\n", false, 2},
+    {false, "yess\nДА\n", true, 2},
+    {false, std::string(80, ' ') + "y\nn\n", false, 2}, // a line too long is unclear
+    {true, "нет\n", false, 1},
+    {true, "maybe\nY\n", true, 2},
+};
+
+TEST_F(TerminalTest, AQuestionTakesNoAsNoAndYesOrEnterAsYes) {
+    const fs::path image = folder / "image.bin";
+    writeFile(image, pattern(0x10, 1));
+    const fs::path emulator = folder / "emulator.bin";
+    for (const AnswerCase& answer : AnswerCases) {
+        SCOPED_TRACE(answer.typed);
+        const std::vector<std::string> arguments =
+            answer.emulator
+                ? std::vector<std::string>{"--port",       "sim",        "write",
+                                           image.string(), "--emulator", "--length",
+                                           "0x10",         "--trace",    trace.string()}
+                : std::vector<std::string>{"--port", "sim", "timer", "--trace", trace.string()};
+        const std::string question =
+            answer.emulator ? "Switch the emulator to WRITE" : "The ROM chip must be out";
+        CliProcess process(arguments, {{"RFPROG_SIM_EMULATOR", emulator.string()}}, folder,
+                           Streams::Terminal);
+        ASSERT_TRUE(
+            eventually([&] { return process.errorSoFar().find(question) != std::string::npos; }));
+        const std::string asked = traceFile();
+        process.input(answer.typed);
+        if (answer.emulator && answer.ahead) {
+            ASSERT_TRUE(eventually(
+                [&] { return process.errorSoFar().find("to READ") != std::string::npos; }));
+            process.input("\n");
+        }
+        const CliResult result = process.wait();
+        EXPECT_EQ(occurrences(result.err, question), answer.asked) << result.err;
+        if (answer.ahead) {
+            EXPECT_EQ(result.status, 0) << result.err;
+            EXPECT_GT(traceFile().size(), asked.size() + 9);
+            EXPECT_EQ(occurrences(result.err, "stopped by the operator"), 0u);
+        } else {
+            EXPECT_EQ(result.status, 130);
+            EXPECT_EQ(result.out, "");
+            EXPECT_NE(result.err.find("rfprog-cli: stopped by the operator; the programming "
+                                      "voltage is off"),
+                      std::string::npos)
+                << result.err;
+            EXPECT_EQ(traceFile(), asked + "W 37A 00\n");
+        }
+        EXPECT_EQ(lastLine(traceFile()), "W 37A 00");
+    }
+}
+
 } // namespace
 } // namespace rfprog::test

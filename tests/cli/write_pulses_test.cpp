@@ -194,5 +194,32 @@ TEST_F(WritePulsesTest, TheChecksumLineFollowsAReadAWriteAndAVerifyThatMatched) 
     EXPECT_EQ(lineCount(refused.out, "crc32"), 0u);
 }
 
+// A timer that never ends the pulse: one pulse, the voltage off at once, nothing read back
+// and no line named, with any rule of which bytes to pulse.
+TEST_F(WritePulsesTest, ASilentTimerStopsTheWriteAtItsFirstPulse) {
+    const auto image = pattern(RomSize, 4);
+    const fs::path file = folder / "image.bin";
+    writeFile(file, image);
+    for (const std::string rule : {"", "--every-byte", "--force"}) {
+        SCOPED_TRACE(rule);
+        std::vector<std::string> arguments = {"write", file.string(), "--trace", trace.string()};
+        if (!rule.empty()) {
+            arguments.push_back(rule);
+        }
+        const CliResult result = run(arguments, {{"RFPROG_SIM_TIMER", "never"}});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "write: stopped at ROM 0x000: the board's pulse timer did not "
+                              "answer; 0 bytes pulsed before it; nothing verified (check the "
+                              "timer: rfprog-cli timer)\n");
+        const std::string traced = traceFile();
+        EXPECT_EQ(lineCount(traced, "W 37A 04"), 1u);
+        EXPECT_EQ(lastLine(traced), "W 37A 00");
+        // After the pulse only the status polls and the switch-off: no block read.
+        const std::string afterPulse = traced.substr(traced.find("W 37A 04"));
+        EXPECT_EQ(lineCount(afterPulse, "R 378"), 0u);
+        EXPECT_EQ(lineCount(afterPulse, "W 37A"), 3u); // the pulse, idle, and the close's idle
+    }
+}
+
 } // namespace
 } // namespace rfprog::test
