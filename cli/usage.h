@@ -83,7 +83,9 @@ Operations:
                 gets the block in place of that range, its other records kept)
   write FILE    program the block from FILE into the ROM, then verify it; first
                 refuses, changing nothing, when a bit would have to go from 0 to 1
-                (pulses only the bytes the ROM does not already hold)
+                (erase the chip first); pulses only the bytes the ROM does not
+                already hold; stops at a pulse the board's timer does not end,
+                with no verification (exit 1)
   verify FILE   compare the block of the ROM with FILE
   blank         check that the block reads FF
   timer         fire one test pulse and report whether the board's timer answered
@@ -118,7 +120,8 @@ Other options:
   --reads N     read, verify, blank and the verification of write: read the
                 block N times, 1 to 16 (default: 2 for read, 1 for the others),
                 and report the bits that do not read the same every time
-  --force       write: skip the check for bits that would have to go from 0 to 1
+  --force       write: program anyway, without the check for bits that would
+                have to go from 0 to 1; a pulse cannot set a 0 bit to 1
                 (then every byte but FF gets a pulse)
   --every-byte  write: a pulse for every byte of the block, held or not
   --emulator    write: load the ROM emulator instead of the ROM
@@ -132,6 +135,15 @@ Other options:
 read, write and verify end with a line of the block's checksums as the ROM
 holds it: "crc32 XXXXXXXX  sha1 <40 hex digits>  sum16 XXXX".
 
+A question goes ahead on Enter, y, yes, д or да, and stops on n, no, н or нет
+before the port is touched again (exit 130); anything else is asked again.
+
+A report names a data or address line only when the whole block points at it.
+When every compared byte reads one value it names none and says what the value
+means: FF an erased or missing chip or no board (after a write: no byte took;
+after an emulator load: the emulator did not answer), another value a data path
+that reads it everywhere.
+
 Exit status:
   0    success
   1    the device answered but the result is negative: mismatch, not blank,
@@ -139,7 +151,8 @@ Exit status:
   2    usage error
   3    the port cannot be opened or used
   4    a file cannot be read or written
-  130  interrupted (the programming voltage is switched off first)
+  130  interrupted, or stopped at a question (the programming voltage is
+       switched off first)
 )",
     R"(Запуск: rfprog-cli [ПАРАМЕТРЫ] ОПЕРАЦИЯ [ФАЙЛ]
 
@@ -150,8 +163,10 @@ Exit status:
                 (двоичный файл создаётся, если его нет, и никогда не обрезается;
                 в файле записей блок заменяет этот участок, прочие записи целы)
   write ФАЙЛ    записать блок из ФАЙЛА в ПЗУ и проверить; сначала отказывает,
-                ничего не меняя, если бит пришлось бы перевести из 0 в 1;
-                импульс получают только байты, которых в ПЗУ ещё нет
+                ничего не меняя, если бит пришлось бы перевести из 0 в 1
+                (сначала сотрите микросхему); импульс получают только байты,
+                которых в ПЗУ ещё нет; останавливается на импульсе, который
+                таймер платы не закончил, без проверки (код 1)
   verify ФАЙЛ   сравнить блок ПЗУ с ФАЙЛОМ
   blank         проверить, что блок читается как FF
   timer         подать один пробный импульс и сообщить, ответил ли таймер платы
@@ -189,7 +204,8 @@ verify их не сравнивает.
   --reads N     read, verify, blank и проверка после write: прочитать блок
                 N раз, от 1 до 16 (по умолчанию 2 для read, 1 для остальных),
                 и сообщить о битах, которые читаются не всякий раз одинаково
-  --force       write: не проверять биты, которые пришлось бы перевести из 0 в 1
+  --force       write: программировать всё равно, без проверки битов, которые
+                пришлось бы перевести из 0 в 1; импульс не переводит бит 0 в 1
                 (тогда импульс получает каждый байт, кроме FF)
   --every-byte  write: импульс каждому байту блока, есть он уже в ПЗУ или нет
   --emulator    write: загрузить эмулятор ПЗУ вместо ПЗУ
@@ -203,6 +219,15 @@ verify их не сравнивает.
 read, write и verify выводят в конце строку контрольных сумм блока, каким его
 хранит ПЗУ: "crc32 XXXXXXXX  sha1 <40 шестнадцатеричных цифр>  sum16 XXXX".
 
+На вопрос Enter, y, yes, д или да — продолжить; n, no, н или нет — остановить,
+не трогая больше порт (код 130); на другой ответ вопрос повторяется.
+
+Отчёт называет линию данных или адреса, только когда на неё указывает весь
+блок. Если все сравнённые байты читаются одним значением, линия не называется,
+а говорится, что это значит: FF — микросхема стёрта или её нет либо плата не
+отвечает (после записи: ни один байт не записался; после загрузки эмулятора:
+эмулятор не ответил), другое значение — тракт данных везде читает его.
+
 Код завершения:
   0    успех
   1    устройство ответило, но результат отрицательный: несовпадение, ПЗУ не
@@ -210,7 +235,8 @@ read, write и verify выводят в конце строку контроль
   2    ошибка в параметрах
   3    порт не открывается или не работает
   4    файл не читается или не записывается
-  130  прервано (напряжение программирования сначала выключается)
+  130  прервано или остановлено на вопросе (напряжение программирования
+       сначала выключается)
 )"};
 
 } // namespace rfprog::cli
