@@ -50,7 +50,9 @@ Answer answerOf(std::string_view line) {
     if (first == std::string_view::npos) {
         return Answer::GoAhead; // Enter alone
     }
-    line = line.substr(first, line.find_last_not_of(Blanks) + 1 - first);
+    // Cut in place: substr would bring in the exception runtime.
+    line.remove_suffix(line.size() - 1 - line.find_last_not_of(Blanks));
+    line.remove_prefix(first);
     std::array<char, 16> lower{};
     if (line.size() > lower.size()) {
         return Answer::Unclear;

@@ -94,7 +94,7 @@ std::string_view pluralChoice(std::string_view forms, std::string_view count) {
     for (; index > 0; --index) {
         forms.remove_prefix(forms.find('|') + 1);
     }
-    return forms.substr(0, forms.find('|'));
+    return {forms.data(), std::min(forms.size(), forms.find('|'))};
 }
 
 } // namespace
@@ -114,7 +114,7 @@ Line& Line::format(std::string_view pattern, TextArguments arguments) {
         if (pattern[i + 2] == '}') {
             add(argument);
         } else {
-            add(pluralChoice(pattern.substr(i + 3, close - i - 3), argument));
+            add(pluralChoice({pattern.data() + i + 3, close - i - 3}, argument));
         }
         i = close;
     }
