@@ -66,7 +66,7 @@ enum class Language { English, Russian };
       "terminal, or add --yes",                                                                    \
       "операция {1} просит оператора о действии, но стандартный ввод не терминал: запустите её "   \
       "в терминале или добавьте --yes")                                                            \
-    X(SameFileTwice, "{1} {2} names the same file as {3}",                                      \
+    X(SameFileTwice, "{1} {2} names the same file as {3}",                                         \
       "{1} {2} указывает на тот же файл, что и {3}")                                               \
     X(HelpHint, "Try rfprog-cli --help.", "Справка: rfprog-cli --help.")
 
