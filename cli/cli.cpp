@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "cli/cell_map.h"
 #include "cli/operations.h"
 #include "cli/options.h"
 #include "cli/platform.h"
@@ -8,6 +9,7 @@
 #include "cli/usage.h"
 
 #include <array>
+#include <utility>
 
 namespace rfprog::cli {
 
@@ -17,10 +19,64 @@ int exitCode(ExitStatus status) {
     return static_cast<int>(status);
 }
 
+class StandardOutput final : public TextSink {
+  public:
+    bool put(std::string_view text) override {
+        writeText(Stream::Out, text);
+        return true;
+    }
+};
+
+class FileOutput final : public TextSink {
+  public:
+    explicit FileOutput(OutputFile& file) : file_(file) {}
+    bool put(std::string_view text) override { return file_.write(text); }
+
+  private:
+    OutputFile& file_;
+};
+
+// --map-svg may not name FILE or the trace: writing it would destroy them.
+bool mapFileCollides(const Options& options, const Console& console) {
+    for (const auto& [option, name] :
+         {std::pair<std::string_view, std::string_view>{options.operationName, options.file},
+          {"--trace", options.trace}}) {
+        if (!name.empty() && sameFile(options.mapSvg, name)) {
+            console.error(Text::SameFileTwice, {"--map-svg", options.mapSvg, option});
+            return true;
+        }
+    }
+    return false;
+}
+
+// The block's picture after the operation's result, on standard output and into the SVG
+// file; a file that cannot be written turns the status into File.
+ExitStatus showMap(const Options& options, const Console& console, const CellMap& map,
+                   ExitStatus status) {
+    if (map.length == 0 || (status != ExitStatus::Success && status != ExitStatus::Negative)) {
+        return status;
+    }
+    if (options.map) {
+        StandardOutput out;
+        drawCellMap(map, colourTerminal(Stream::Out), console.language(), out);
+    }
+    if (!options.mapSvg.empty()) {
+        OutputFile file;
+        FileOutput out(file);
+        const bool written =
+            file.create(options.mapSvg) && drawCellMapSvg(map, console.language(), out);
+        if (!file.close() || !written) {
+            console.error(Text::FileCannotWrite, {options.mapSvg});
+            return ExitStatus::File;
+        }
+    }
+    return status;
+}
+
 // Everything from the open port to its close; the port is set idle on every path.
 ExitStatus runOnPort(const Options& options, const Console& console, const FileNameChar* fileName,
                      std::span<std::uint8_t> fileBlock, std::span<const bool> fileDefined,
-                     const FilePlace& filePlace, TraceFile& trace) {
+                     const FilePlace& filePlace, TraceFile& trace, CellMap* map) {
     PortSession session;
     ExitStatus status = session.open(options.portChoice, options.port, console,
                                      options.trace.empty() ? nullptr : &trace);
@@ -30,10 +86,17 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
     std::array<std::uint8_t, RomSize> romBuffer{};
     Progress progress(console, !options.quiet && isTerminal(Stream::Err));
     session.device().setObserver(&progress);
-    OperationContext context{
-        options,  console,   session.device(), progress,
-        trace,    fileBlock, fileDefined,      std::span(romBuffer).first(options.block.length),
-        fileName, filePlace};
+    OperationContext context{options,
+                             console,
+                             session.device(),
+                             progress,
+                             trace,
+                             fileBlock,
+                             fileDefined,
+                             std::span(romBuffer).first(options.block.length),
+                             fileName,
+                             filePlace,
+                             map};
     if (!interruptRequested()) {
         status = runOperation(context);
     }
@@ -96,17 +159,25 @@ int runCli(std::span<char* const> arguments) {
         }
     }
 
+    if (!options.mapSvg.empty() && mapFileCollides(options, console)) {
+        return exitCode(ExitStatus::Usage);
+    }
     TraceFile trace;
     if (!options.trace.empty() && !trace.open(options.trace)) {
         console.error(Text::TraceCannotWrite, {options.trace});
         return exitCode(ExitStatus::File);
     }
-    ExitStatus status = interruptRequested() ? ExitStatus::Interrupted
-                                             : runOnPort(options, console, fileName.data(),
-                                                         fileBlock, fileDefined, filePlace, trace);
+    CellMap map;
+    ExitStatus status = interruptRequested()
+                            ? ExitStatus::Interrupted
+                            : runOnPort(options, console, fileName.data(), fileBlock, fileDefined,
+                                        filePlace, trace, options.mapped() ? &map : nullptr);
     if (!trace.close() && status == ExitStatus::Success) {
         console.error(Text::TraceCannotWrite, {options.trace});
         status = ExitStatus::File;
+    }
+    if (!interruptRequested()) {
+        status = showMap(options, console, map, status);
     }
     // Without a signal, an operation ends as interrupted only where the operator said no
     // to a question or closed the input.

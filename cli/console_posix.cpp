@@ -30,6 +30,13 @@ bool isTerminal(Stream stream) {
     return isatty(descriptor(stream)) == 1;
 }
 
+bool colourTerminal(Stream stream) {
+    const char* term = std::getenv("TERM");
+    const char* noColour = std::getenv("NO_COLOR");
+    return isTerminal(stream) && term != nullptr && term[0] != 0 &&
+           std::string_view(term) != "dumb" && (noColour == nullptr || noColour[0] == 0);
+}
+
 void writeText(Stream stream, std::string_view text) {
     const int fd = descriptor(stream);
     while (!text.empty()) {

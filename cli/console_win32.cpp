@@ -27,6 +27,17 @@ bool isTerminal(Stream stream) {
     return GetConsoleMode(handle(stream), &mode) != 0;
 }
 
+// Colours need a console that takes escape sequences (Windows 10 and later), which a
+// console shows only when asked to.
+bool colourTerminal(Stream stream) {
+    constexpr DWORD VirtualTerminalProcessing = 0x0004;
+    DWORD mode = 0;
+    // The size a value needs, with its terminating zero: 0 unset, 1 empty.
+    return GetEnvironmentVariableW(L"NO_COLOR", nullptr, 0) <= 1 &&
+           GetConsoleMode(handle(stream), &mode) != 0 &&
+           SetConsoleMode(handle(stream), mode | VirtualTerminalProcessing) != 0;
+}
+
 // A console shows UTF-16 whatever its code page; files and pipes get the UTF-8 bytes.
 void writeText(Stream stream, std::string_view text) {
     HANDLE target = handle(stream);

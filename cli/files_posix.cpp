@@ -67,6 +67,18 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
     return result;
 }
 
+bool sameFile(std::string_view first, std::string_view second) {
+    FileName firstPath{};
+    FileName secondPath{};
+    struct stat firstInfo {};
+    struct stat secondInfo {};
+    if (toFileName(first, firstPath) && toFileName(second, secondPath) &&
+        ::stat(firstPath.data(), &firstInfo) == 0 && ::stat(secondPath.data(), &secondInfo) == 0) {
+        return firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
+    }
+    return first == second;
+}
+
 bool removeFile(std::string_view name) {
     FileName path{};
     return toFileName(name, path) && ::unlink(path.data()) == 0;

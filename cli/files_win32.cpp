@@ -57,6 +57,38 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
     return result;
 }
 
+namespace {
+
+// The volume and index of an existing file or folder; false when it cannot be opened.
+bool fileIdentity(std::string_view name, BY_HANDLE_FILE_INFORMATION& info) {
+    FileName wide{};
+    if (!toFileName(name, wide)) {
+        return false;
+    }
+    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
+} // namespace
+
+bool sameFile(std::string_view first, std::string_view second) {
+    BY_HANDLE_FILE_INFORMATION firstInfo{};
+    BY_HANDLE_FILE_INFORMATION secondInfo{};
+    if (fileIdentity(first, firstInfo) && fileIdentity(second, secondInfo)) {
+        return firstInfo.dwVolumeSerialNumber == secondInfo.dwVolumeSerialNumber &&
+               firstInfo.nFileIndexHigh == secondInfo.nFileIndexHigh &&
+               firstInfo.nFileIndexLow == secondInfo.nFileIndexLow;
+    }
+    return first == second;
+}
+
 bool removeFile(std::string_view name) {
     FileName wide{};
     return toFileName(name, wide) &&

@@ -83,6 +83,19 @@ Answer answerOf(std::string_view line) {
     return Answer::Unclear;
 }
 
+// The picture of the passes readPasses has made, against expected (empty for a read).
+void mapPasses(OperationContext& context, std::span<const std::uint8_t> expected) {
+    if (context.map == nullptr) {
+        return;
+    }
+    std::array<std::span<const std::uint8_t>, MaxReadPasses> read{};
+    for (std::uint32_t pass = 0; pass < context.options.reads; ++pass) {
+        read[pass] = std::span(passBuffers[pass]).first(context.romBlock.size());
+    }
+    mapCells(*context.map, expected, std::span(read).first(context.options.reads), context.romBlock,
+             context.fileDefined, context.options.block.romOffset);
+}
+
 // A question that needs the operator's hands, asked until the answer is clear; false
 // when the operator stopped (no, the end of input or a signal), before the port is
 // touched again.
@@ -186,6 +199,7 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
     if (!readPasses(context, texts.progress, agreement)) {
         return ExitStatus::Interrupted;
     }
+    mapPasses(context, expected);
     const auto total = static_cast<std::uint32_t>(expected.size());
     if (agreement.unstable > 0) {
         printUnstable(context.console, agreement, context.options.reads, total, texts.operation);
@@ -223,6 +237,7 @@ ExitStatus readOperation(OperationContext& context) {
     if (!readPasses(context, Text::ProgressRead, agreement)) {
         return ExitStatus::Interrupted;
     }
+    mapPasses(context, {});
     const Options& options = context.options;
     const bool unstable = agreement.unstable > 0;
     if (unstable) {
@@ -357,6 +372,20 @@ ExitStatus selfTestOperation(OperationContext& context) {
         if (nothingReadsBack(std::span(readBack).first(round + 1))) {
             context.console.result(Text::EmulatorSilent);
             return ExitStatus::Negative;
+        }
+    }
+    if (context.map != nullptr) {
+        // A cell differs in the bits it read back wrong in any round.
+        CellMap round;
+        for (std::uint32_t i = 0; i < SelfTestRounds; ++i) {
+            fillSelfTestPattern(i, loaded);
+            const std::span<const std::uint8_t> pass = readBack[i];
+            mapCells(round, loaded, std::span(&pass, 1), pass, {}, 0);
+            if (i == 0) {
+                *context.map = round;
+            } else {
+                mergeCells(*context.map, round);
+            }
         }
     }
     const SelfTestDiagnosis diagnosis = diagnoseSelfTest(readBack);

@@ -8,6 +8,7 @@
 // block that matches, read once, the traffic is the dialog's.
 #pragma once
 
+#include "cli/cell_map.h"
 #include "cli/exit_status.h"
 #include "cli/options.h"
 #include "cli/output.h"
@@ -33,6 +34,7 @@ struct OperationContext {
     std::span<std::uint8_t> romBlock;  // what the ROM reads: read, pre-check, verification
     const FileNameChar* fileName;      // FILE as image/ takes it
     const FilePlace& filePlace;        // where the block lies in FILE
+    CellMap* map;                      // --map, --map-svg: the block's picture; or null
 };
 
 ExitStatus runOperation(OperationContext& context);

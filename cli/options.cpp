@@ -145,6 +145,12 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
         typed.reads = value;
         typed.readsGiven = true;
         break;
+    case OptionId::Map:
+        options.map = true;
+        break;
+    case OptionId::MapSvg:
+        options.mapSvg = value;
+        break;
     case OptionId::Force:
         options.force = true;
         break;
@@ -333,6 +339,15 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
     }
     if (typed.readsGiven && options.operation == Operation::Timer) {
         return fail(error, Text::OptionNotForOperation, "--reads", name);
+    }
+    // Only the operations that read a block have one to picture.
+    const bool readsBlock =
+        options.operation != Operation::Timer && options.operation != Operation::Idle;
+    if (options.map && !readsBlock) {
+        return fail(error, Text::OptionNotForOperation, "--map", name);
+    }
+    if (!options.mapSvg.empty() && !readsBlock) {
+        return fail(error, Text::OptionNotForOperation, "--map-svg", name);
     }
     return true;
 }

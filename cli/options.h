@@ -23,6 +23,8 @@ struct Options {
     PortChoice portChoice;
     std::string_view trace;
     std::uint32_t reads = 1; // passes of each block read but the write's pre-check
+    bool map = false;        // the block's picture on standard output
+    std::string_view mapSvg; // the same picture as an SVG file
     bool force = false;
     bool everyByte = false; // write: a pulse for every byte FILE defines
     bool emulator = false;
@@ -35,6 +37,8 @@ struct Options {
     // A record file's block starts, unless given, where the file's base puts it.
     bool fileOffsetGiven = false;
     bool version = false;
+
+    bool mapped() const { return map || !mapSvg.empty(); }
 
     bool questionsAsked() const {
         return operation == Operation::Timer || operation == Operation::SelfTest ||

@@ -16,6 +16,9 @@ namespace rfprog::cli {
 enum class Stream { In, Out, Err };
 bool isTerminal(Stream stream);
 void writeText(Stream stream, std::string_view text);
+// Whether stream is a terminal that shows colours, and the user has not asked for none
+// (NO_COLOR set to anything).
+bool colourTerminal(Stream stream);
 enum class LineResult { Line, TooLong, End, Interrupted };
 // Waits for a line on standard input and keeps it, without its line feed, as UTF-8 in
 // buffer (length its size): TooLong when it did not fit, and was read to its end anyway.
@@ -47,6 +50,9 @@ enum class WholeFileRead { Read, Missing, CannotRead, TooLarge };
 // names nothing (a new file); CannotRead: a directory, no rights, an unusable name.
 WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
                             std::size_t& size);
+// Whether two UTF-8 names name one file: the same file where both exist, else the same
+// name.
+bool sameFile(std::string_view first, std::string_view second);
 // Removes the file; false when it could not.
 bool removeFile(std::string_view name);
 // A file written from the start: created, or truncated when it exists.

@@ -68,6 +68,8 @@ enum class Language { English, Russian };
       "terminal, or add --yes",                                                                    \
       "операция {1} просит оператора о действии, но стандартный ввод не терминал: запустите её "   \
       "в терминале или добавьте --yes")                                                            \
+    X(SameFileTwice, "{1} {2} names the same file as {3}",                                         \
+      "{1} {2} указывает на тот же файл, что и {3}")                                               \
     X(HelpHint, "Try rfprog-cli --help.", "Справка: rfprog-cli --help.")
 
 // Files that cannot be read or written: FILE, the trace and the simulated board's memory.
@@ -309,6 +311,17 @@ enum class Language { English, Russian };
     X(ProgressVerify, "verify", "сравнение")                                                       \
     X(ProgressBlank, "blank", "чистота")                                                           \
     X(ProgressLeft, "left {1}", "осталось {1}")
+
+// The legend of the block's picture (--map): each kind of cell.
+#define RFPROG_MAP_TEXTS(X)                                                                        \
+    X(MapEqual, "equal", "совпадают")                                                              \
+    X(MapReadOne, "read 1 instead of 0", "1 вместо 0")                                             \
+    X(MapReadZero, "read 0 instead of 1", "0 вместо 1")                                            \
+    X(MapBoth, "both", "и то, и другое")                                                           \
+    X(MapUnstable, "unstable", "неустойчивые")                                                     \
+    X(MapNotCompared, "not in the file", "нет в файле")                                            \
+    X(MapErased, "reads FF", "читаются FF")                                                        \
+    X(MapHolds, "other than FF", "не FF")
 // clang-format on
 
 // The enumeration and its table, both in the order of the lists.
@@ -328,7 +341,8 @@ enum class Language { English, Russian };
     RFPROG_RESULT_TEXTS(X)                                                                         \
     RFPROG_REPORT_TEXTS(X)                                                                         \
     RFPROG_QUESTION_TEXTS(X)                                                                       \
-    RFPROG_PROGRESS_TEXTS(X)
+    RFPROG_PROGRESS_TEXTS(X)                                                                       \
+    RFPROG_MAP_TEXTS(X)
 
 enum class Text { RFPROG_TEXTS(RFPROG_TEXT_ID, RFPROG_REASON_TEXT_ID) };
 
@@ -365,6 +379,7 @@ constexpr Text portErrorText(PortOpenError error) {
 #undef RFPROG_TEXT_ENTRY
 #undef RFPROG_REASON_TEXT_ID
 #undef RFPROG_TEXT_ID
+#undef RFPROG_MAP_TEXTS
 #undef RFPROG_PROGRESS_TEXTS
 #undef RFPROG_QUESTION_TEXTS
 #undef RFPROG_REPORT_TEXTS

@@ -33,6 +33,8 @@ enum class OptionId {
     Ecr,
     Trace,
     Reads,
+    Map,
+    MapSvg,
     Force,
     EveryByte,
     Emulator,
@@ -60,6 +62,8 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Ecr, "--ecr", 0, "N", "N"},
     {OptionId::Trace, "--trace", 0, "FILE", "ФАЙЛ"},
     {OptionId::Reads, "--reads", 0, "N", "N"},
+    {OptionId::Map, "--map", 0, {}, {}},
+    {OptionId::MapSvg, "--map-svg", 0, "FILE", "ФАЙЛ"},
     {OptionId::Force, "--force", 0, {}, {}},
     {OptionId::EveryByte, "--every-byte", 0, {}, {}},
     {OptionId::Emulator, "--emulator", 0, {}, {}},
@@ -120,6 +124,12 @@ Other options:
   --reads N     read, verify, blank and the verification of write: read the
                 block N times, 1 to 16 (default: 2 for read, 1 for the others),
                 and report the bits that do not read the same every time
+  --map         read, verify, blank, write, selftest: after the result, a picture
+                of the block, a cell a byte, 64 a row: . equal, 1 read 1 instead
+                of 0, 0 read 0 instead of 1, X both, ? unstable, - not in the
+                file; for read F reads FF, # other than FF (colours on a terminal
+                that has them, unless NO_COLOR is set)
+  --map-svg FILE  the same picture as an SVG file
   --force       write: program anyway, without the check for bits that would
                 have to go from 0 to 1; a pulse cannot set a 0 bit to 1
                 (then every byte but FF gets a pulse)
@@ -204,6 +214,12 @@ verify их не сравнивает.
   --reads N     read, verify, blank и проверка после write: прочитать блок
                 N раз, от 1 до 16 (по умолчанию 2 для read, 1 для остальных),
                 и сообщить о битах, которые читаются не всякий раз одинаково
+  --map         read, verify, blank, write, selftest: после результата картина
+                блока, клетка на байт, 64 в ряду: . совпадает, 1 вместо 0,
+                0 вместо 1, X и то, и другое, ? неустойчиво, - нет в файле;
+                для read F читается FF, # не FF (в цвете на терминале, который
+                его показывает, если не задана NO_COLOR)
+  --map-svg ФАЙЛ  та же картина в файле SVG
   --force       write: программировать всё равно, без проверки битов, которые
                 пришлось бы перевести из 0 в 1; импульс не переводит бит 0 в 1
                 (тогда импульс получает каждый байт, кроме FF)

@@ -10,6 +10,7 @@ add_library(rfprog_cli_lib STATIC
     cli/ports/device_port.cpp
     cli/ports/address_port.cpp
     cli/ports/address_port_${RFPROG_PLATFORM}.cpp
+    cli/cell_map.cpp
     cli/cli.cpp
     cli/operations.cpp
     cli/options.cpp
