@@ -313,13 +313,6 @@ TEST(MainWindow, ExtraParametersShowAndHideTheGroupKeepingTheTexts) {
 
 // --- Closing -------------------------------------------------------------------------
 
-void expectExitCodeZero(RfprogProcess& program) {
-    const auto code = program.waitExit();
-    ASSERT_TRUE(code.has_value()) << "rfprog.exe did not end";
-    EXPECT_EQ(*code, 0u);
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-}
-
 TEST(Closing, ExitButtonEndsWithCodeZero) {
     RfprogProcess program;
     ASSERT_TRUE(program.start());
