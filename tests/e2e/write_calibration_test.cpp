@@ -16,6 +16,8 @@ const std::wstring WriteError = messageText(Message::WriteError);
 const std::wstring RemoveRom = messageText(Message::RemoveRom);
 const std::wstring VoltageOn = messageText(Message::VoltageOn);
 const std::wstring TimerError = messageText(Message::TimerError);
+const ExpectedBox WriteQuestion = questionBox(ConfirmWrite);
+const ExpectedBox CalibrationQuestion = warningQuestionBox(RemoveRom);
 
 // Starts the program with the image file "image.bin" in its field.
 bool startWithImage(RfprogProcess& program, const SimSettings& settings, const Bytes& image) {
@@ -51,7 +53,7 @@ PortTrace traceOfSize(const RfprogProcess& program, std::size_t size) {
 TEST(WriteCommand, AnsweredNoMakesNoPortAccess) {
     RfprogProcess program;
     ASSERT_TRUE(startWithImage(program, {}, pattern(RomSize, 10)));
-    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, questionBox(ConfirmWrite), IDNO));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDNO));
     EXPECT_TRUE(program.closeAndWait());
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     EXPECT_TRUE(program.romFile() == Bytes(RomSize, 0xFF));
@@ -61,7 +63,7 @@ TEST(WriteCommand, AnsweredYesProgramsAnErasedRomAndVerifies) {
     const Bytes image = pattern(RomSize, 11);
     RfprogProcess program;
     ASSERT_TRUE(startWithImage(program, {}, image));
-    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, questionBox(ConfirmWrite), IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDYES));
 
     const auto result = program.waitMessageBox(LongOperationTimeoutMs);
     ASSERT_TRUE(result.has_value());
@@ -113,7 +115,7 @@ TEST(WriteCommand, OverOtherDataFailsTheVerification) {
     ASSERT_NE(image[0], 0x00);
     RfprogProcess program;
     ASSERT_TRUE(startWithImage(program, settings, image));
-    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, questionBox(ConfirmWrite), IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDYES));
     const auto result = program.waitMessageBox(LongOperationTimeoutMs);
     ASSERT_TRUE(result.has_value());
     EXPECT_TRUE(isMessage(*result, errorBox(WriteError), program.dialog()));
@@ -134,7 +136,7 @@ TEST(WriteCommand, WithTheEmulatorTickedAsksToSwitchItAroundTheLoad) {
     ASSERT_TRUE(startWithImage(program, settings, image));
     ASSERT_TRUE(program.setCheck(IdEmulator, true));
 
-    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, questionBox(ConfirmWrite), IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDYES));
 
     const auto toWrite = program.waitMessageBox();
     ASSERT_TRUE(toWrite.has_value());
@@ -214,8 +216,7 @@ TEST(WriteCommand, DeadTimerAbandonsThePulseAndFails) {
 TEST(Calibration, AnsweredNoMakesNoPortAccess) {
     RfprogProcess program;
     ASSERT_TRUE(program.start());
-    ASSERT_NO_FATAL_FAILURE(
-        answerQuestion(program, IdCalibrate, warningQuestionBox(RemoveRom), IDNO));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdCalibrate, CalibrationQuestion, IDNO));
     EXPECT_TRUE(program.closeAndWait());
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
 }
@@ -223,8 +224,7 @@ TEST(Calibration, AnsweredNoMakesNoPortAccess) {
 TEST(Calibration, WorkingTimerHoldsTheVoltageUntilOk) {
     RfprogProcess program;
     ASSERT_TRUE(program.start());
-    ASSERT_NO_FATAL_FAILURE(
-        answerQuestion(program, IdCalibrate, warningQuestionBox(RemoveRom), IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdCalibrate, CalibrationQuestion, IDYES));
 
     const auto voltage = program.waitMessageBox();
     ASSERT_TRUE(voltage.has_value());
@@ -247,8 +247,7 @@ TEST(Calibration, DeadTimerSwitchesOffBeforeItsErrorShows) {
     settings.timer = "never";
     RfprogProcess program;
     ASSERT_TRUE(program.start(settings));
-    ASSERT_NO_FATAL_FAILURE(
-        answerQuestion(program, IdCalibrate, warningQuestionBox(RemoveRom), IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdCalibrate, CalibrationQuestion, IDYES));
 
     const auto failure = program.waitMessageBox();
     ASSERT_TRUE(failure.has_value());
