@@ -1,12 +1,4 @@
-# Cross toolchain for the 32-bit Windows build (MinGW-w64). The POSIX-threads
-# flavour is needed by GoogleTest; the program uses no threads, and everything is
-# linked statically, so nothing of it shows in the program's imports.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain for the shipped 32-bit Windows build (MinGW-w64).
+set(MINGW_TRIPLET i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,12 +1,6 @@
 # Cross toolchain for the 64-bit Windows build (MinGW-w64), the same sources as the
 # shipped 32-bit program: its tests run under the 64-bit Wine loader on hosts that
-# cannot run 32-bit programs. POSIX-threads flavour for GoogleTest, as for 32 bits.
-set(CMAKE_SYSTEM_NAME Windows)
+# cannot run 32-bit programs.
+set(MINGW_TRIPLET x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,6 +1,7 @@
 #include "sim/sim_settings.h"
 
 #include <charconv>
+#include <utility>
 
 namespace rfprog::sim {
 
@@ -25,28 +26,35 @@ bool takePrefix(std::string_view& word, std::string_view name) {
     return true;
 }
 
-// "FIRST<separator>SECOND", cut without substr, whose range check would bring the
-// exception runtime along.
-bool split(std::string_view text, char separator, std::string_view& first,
-           std::string_view& second) {
-    const std::size_t at = text.find(separator);
-    if (at == std::string_view::npos) {
-        return false;
-    }
-    first = std::string_view(text.data(), at);
-    second = std::string_view(text.data() + at + 1, text.size() - at - 1);
-    return true;
+// A number in base below limit: a data line, a counter output, a ROM address.
+struct NumberForm {
+    int base;
+    std::uint32_t limit;
+};
+
+constexpr NumberForm DataLine{10, DataLines};
+constexpr NumberForm AddressLine{10, AddressLines};
+constexpr NumberForm RomAddress{16, RomSize};
+
+bool parseBounded(std::string_view text, NumberForm form, std::uint32_t& value) {
+    return parseNumber(text, value, form.base) && value < form.limit;
 }
 
-// A decimal line number below count.
-bool parseLine(std::string_view text, std::uint32_t count, std::uint32_t& line) {
-    return parseNumber(text, line, 10) && line < count;
+// "FIRST<separator>SECOND", two numbers; cut without substr, whose range check would
+// bring the exception runtime along.
+bool parsePair(std::string_view text, char separator, NumberForm firstForm, std::uint32_t& first,
+               NumberForm secondForm, std::uint32_t& second) {
+    const std::size_t at = text.find(separator);
+    return at != std::string_view::npos &&
+           parseBounded(std::string_view(text.data(), at), firstForm, first) &&
+           parseBounded(std::string_view(text.data() + at + 1, text.size() - at - 1), secondForm,
+                        second);
 }
 
 // addr-stuck0=N, addr-stuck1=N: one line more each time; a line stuck both ways is refused.
 bool addAddressStuck(std::string_view text, std::uint16_t& stuck, std::uint16_t other) {
     std::uint32_t line = 0;
-    if (!parseLine(text, AddressLines, line) || ((other >> line) & 1) != 0) {
+    if (!parseBounded(text, AddressLine, line) || ((other >> line) & 1) != 0) {
         return false;
     }
     stuck = static_cast<std::uint16_t>(stuck | (1U << line));
@@ -55,12 +63,10 @@ bool addAddressStuck(std::string_view text, std::uint16_t& stuck, std::uint16_t 
 
 // short=K-L, two different data lines.
 bool addShort(BoardFaults& faults, std::string_view text) {
-    std::string_view first;
-    std::string_view second;
     std::uint32_t k = 0;
     std::uint32_t l = 0;
-    if (!split(text, '-', first, second) || !parseLine(first, DataLines, k) ||
-        !parseLine(second, DataLines, l) || k == l || faults.shortCount == MaxListedFaults) {
+    if (!parsePair(text, '-', DataLine, k, DataLine, l) || k == l ||
+        faults.shortCount == MaxListedFaults) {
         return false;
     }
     faults.shorts[faults.shortCount++] = static_cast<std::uint8_t>((1U << k) | (1U << l));
@@ -69,12 +75,9 @@ bool addShort(BoardFaults& faults, std::string_view text) {
 
 // flaky=AAA:B, a hexadecimal ROM address and a data bit; bits of one address share its reads.
 bool addFlaky(BoardFaults& faults, std::string_view text) {
-    std::string_view addressText;
-    std::string_view bitText;
     std::uint32_t address = 0;
     std::uint32_t bit = 0;
-    if (!split(text, ':', addressText, bitText) || !parseNumber(addressText, address, 16) ||
-        address >= RomSize || !parseLine(bitText, DataLines, bit)) {
+    if (!parsePair(text, ':', RomAddress, address, DataLine, bit)) {
         return false;
     }
     for (std::size_t i = 0; i < faults.flakyCount; ++i) {
@@ -90,26 +93,30 @@ bool addFlaky(BoardFaults& faults, std::string_view text) {
     return true;
 }
 
+// Faults named by one word alone.
+constexpr std::pair<std::string_view, bool BoardFaults::*> WordFaults[] = {
+    {"absent", &BoardFaults::absent},
+    {"nodriver", &BoardFaults::noDriver},
+    {"unprogrammable", &BoardFaults::unprogrammable},
+};
+
+// stuck0=HH, stuck1=HH: the data bits that always read 0, or 1.
+constexpr std::pair<std::string_view, std::uint8_t BoardFaults::*> StuckDataFaults[] = {
+    {"stuck0=", &BoardFaults::stuckAtZero},
+    {"stuck1=", &BoardFaults::stuckAtOne},
+};
+
 bool applyFault(BoardFaults& faults, std::string_view word) {
-    if (word == "absent") {
-        faults.absent = true;
-        return true;
+    for (const auto& [name, fault] : WordFaults) {
+        if (word == name) {
+            faults.*fault = true;
+            return true;
+        }
     }
-    if (word == "nodriver") {
-        faults.noDriver = true;
-        return true;
-    }
-    if (word == "unprogrammable") {
-        faults.unprogrammable = true;
-        return true;
-    }
-    if (word.starts_with("stuck0=")) {
-        word.remove_prefix(7);
-        return parseNumber(word, faults.stuckAtZero, 16);
-    }
-    if (word.starts_with("stuck1=")) {
-        word.remove_prefix(7);
-        return parseNumber(word, faults.stuckAtOne, 16);
+    for (const auto& [prefix, bits] : StuckDataFaults) {
+        if (takePrefix(word, prefix)) {
+            return parseNumber(word, faults.*bits, 16);
+        }
     }
     if (takePrefix(word, "addr-stuck0=")) {
         return addAddressStuck(word, faults.addressStuckAtZero, faults.addressStuckAtOne);

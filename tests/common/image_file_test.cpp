@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -66,38 +67,45 @@ TEST_F(ImageFileTest, ReadFailsToOpenMissingEmptyAndDirectoryNames) {
     EXPECT_EQ(buffer, std::vector<std::uint8_t>(0x10, 0xEE));
 }
 
-TEST_F(ImageFileTest, WriteCreatesMissingFileUpToTheBlockEnd) {
-    const auto file = path(u"new.bin");
-    const auto block = pattern(0x10, 9);
-    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0x20), 0);
-    const auto written = readFile(file);
-    ASSERT_EQ(written.size(), 0x30u);
-    EXPECT_EQ(std::vector<std::uint8_t>(written.begin() + 0x20, written.end()), block);
-}
+// A block written into a file: the file ends at the block's end or its own, whichever is
+// later, and every byte of it outside the block is as it was.
+struct BlockWrite {
+    const char16_t* name;
+    bool fileExists;
+    std::size_t fileSize;
+    std::size_t blockSize;
+    std::uint32_t offset;
+    std::size_t sizeAfter;
+};
 
-TEST_F(ImageFileTest, WritePatchesInPlaceKeepingSizeAndOtherBytes) {
-    const auto file = path(u"big.bin");
-    const auto original = pattern(0x4000, 1);
-    writeFile(file, original);
-    const auto block = pattern(0x800, 77);
+constexpr BlockWrite BlockWrites[] = {
+    {u"new.bin", false, 0, 0x10, 0x20, 0x30},               // created up to the block's end
+    {u"big.bin", true, 0x4000, 0x800, 0x1000, 0x4000},      // patched in place
+    {u"short.bin", true, 0x100, 0x10, 0xFFFFF0, 0x1000000}, // extended past its end
+};
 
-    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0x1000), 0);
-
-    auto expected = original;
-    std::copy(block.begin(), block.end(), expected.begin() + 0x1000);
-    EXPECT_EQ(readFile(file), expected);
-}
-
-TEST_F(ImageFileTest, WritePastTheEndExtendsTheFile) {
-    const auto file = path(u"short.bin");
-    const auto original = pattern(0x100, 2);
-    writeFile(file, original);
-    const auto block = pattern(0x10, 4);
-    EXPECT_EQ(writeImageBlock(name(file).c_str(), block, 0xFFFFF0), 0);
-    const auto written = readFile(file);
-    ASSERT_EQ(written.size(), 0x1000000u);
-    EXPECT_TRUE(std::equal(original.begin(), original.end(), written.begin()));
-    EXPECT_TRUE(std::equal(block.begin(), block.end(), written.begin() + 0xFFFFF0));
+TEST_F(ImageFileTest, WritePlacesTheBlockAndKeepsTheOtherBytes) {
+    unsigned seed = 1;
+    for (const BlockWrite& row : BlockWrites) {
+        SCOPED_TRACE(fs::path(row.name).string());
+        const auto file = path(row.name);
+        const auto original = pattern(row.fileSize, seed++);
+        if (row.fileExists) {
+            writeFile(file, original);
+        }
+        const auto block = pattern(row.blockSize, seed++);
+        EXPECT_EQ(writeImageBlock(name(file).c_str(), block, row.offset), 0);
+        const auto written = readFile(file);
+        ASSERT_EQ(written.size(), row.sizeAfter);
+        EXPECT_TRUE(std::equal(block.begin(), block.end(), written.begin() + row.offset));
+        const std::size_t before = std::min<std::size_t>(row.offset, original.size());
+        EXPECT_TRUE(std::equal(original.begin(), original.begin() + before, written.begin()));
+        const std::size_t blockEnd = row.offset + row.blockSize;
+        if (blockEnd < original.size()) {
+            EXPECT_TRUE(std::equal(original.begin() + blockEnd, original.end(),
+                                   written.begin() + blockEnd));
+        }
+    }
 }
 
 TEST_F(ImageFileTest, WriteFailsOnEmptyNameAndDirectory) {

@@ -95,6 +95,21 @@ inline Traffic startupTraffic() {
     return Traffic().control(0x00);
 }
 
+// Nothing shown and no port access beyond start-up; then the program closes (exit code 0).
+inline void expectQuietAndClose(RfprogProcess& program) {
+    EXPECT_TRUE(program.noMessageBox());
+    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
+    EXPECT_TRUE(program.closeAndWait());
+}
+
+// The program ends by itself with exit code 0, having done no more than start-up on the port.
+inline void expectExitCodeZero(RfprogProcess& program) {
+    const auto code = program.waitExit();
+    ASSERT_TRUE(code.has_value()) << "rfprog.exe did not end";
+    EXPECT_EQ(*code, 0u);
+    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
+}
+
 inline Bytes slice(const Bytes& bytes, std::size_t offset, std::size_t length) {
     return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
                  bytes.begin() + static_cast<std::ptrdiff_t>(offset + length));

@@ -24,59 +24,50 @@ TEST(DriverCheck, DriverNotOpenIsReportedAndNoWindowOpens) {
     EXPECT_TRUE(program.otherDialogs().size() == 1) << "only the message box is up";
 
     ASSERT_TRUE(program.answer(*box, IDOK));
-    const auto code = program.waitExit();
-    ASSERT_TRUE(code.has_value()) << "the program did not end after the driver message";
-    EXPECT_EQ(*code, 0u);
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
+    expectExitCodeZero(program);
 }
 
 TEST(DriverCheck, OpenDriverLetsTheWindowOpenWithoutAMessage) {
     RfprogProcess program;
     ASSERT_TRUE(program.start());
-    EXPECT_TRUE(program.noMessageBox());
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-    EXPECT_TRUE(program.closeAndWait());
+    expectQuietAndClose(program);
 }
 
-// The library refuses to load: one box names the variable and the value, and the
-// program never starts (no port access, no window).
-void expectRefused(const SimSettings& settings, const std::wstring& named) {
-    RfprogProcess program;
-    ASSERT_TRUE(program.launch(settings));
-    const auto box = program.waitMessageBox();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_NE(box->text.find(named), std::wstring::npos)
-        << utf8(box->text) << " does not name " << utf8(named);
-    EXPECT_EQ(box->icon, IconKind::Error);
-    ASSERT_TRUE(program.answer(*box, IDOK));
-    const auto code = program.waitExit();
-    ASSERT_TRUE(code.has_value()) << "the program went on after the refusal";
-    EXPECT_NE(*code, 0u);
-    EXPECT_FALSE(fileExists(program.tracePath())) << "a port was touched";
-}
+// Settings the library does not understand: it refuses to load, one box names the
+// variable and the value, and the program never starts (no port access, no window).
+struct RefusedSetting {
+    const char* faults; // "" leaves a setting at its default
+    const char* timer;
+    const wchar_t* named;
+};
 
-TEST(SimulatorSettings, UnknownFaultStopsTheProgram) {
-    SimSettings settings;
-    settings.faults = "absent,sideways";
-    expectRefused(settings, L"RFPROG_SIM_FAULTS=\"absent,sideways\"");
-}
+constexpr RefusedSetting RefusedSettings[] = {
+    {"absent,sideways", "", L"RFPROG_SIM_FAULTS=\"absent,sideways\""}, // unknown fault
+    {"stuck0=1G", "", L"RFPROG_SIM_FAULTS=\"stuck0=1G\""},             // malformed stuck byte
+    {"short=3-3", "", L"RFPROG_SIM_FAULTS=\"short=3-3\""},             // malformed line fault
+    {"", "soon", L"RFPROG_SIM_TIMER=\"soon\""},                        // non-numeric timer
+};
 
-TEST(SimulatorSettings, MalformedStuckByteStopsTheProgram) {
-    SimSettings settings;
-    settings.faults = "stuck0=1G";
-    expectRefused(settings, L"RFPROG_SIM_FAULTS=\"stuck0=1G\"");
-}
-
-TEST(SimulatorSettings, MalformedLineFaultStopsTheProgram) {
-    SimSettings settings;
-    settings.faults = "short=3-3";
-    expectRefused(settings, L"RFPROG_SIM_FAULTS=\"short=3-3\"");
-}
-
-TEST(SimulatorSettings, NonNumericTimerStopsTheProgram) {
-    SimSettings settings;
-    settings.timer = "soon";
-    expectRefused(settings, L"RFPROG_SIM_TIMER=\"soon\"");
+TEST(SimulatorSettings, UnderstoodSettingsOnlyLetTheProgramStart) {
+    for (const RefusedSetting& refused : RefusedSettings) {
+        const std::wstring named = refused.named;
+        SCOPED_TRACE(utf8(named));
+        SimSettings settings;
+        settings.faults = refused.faults;
+        settings.timer = refused.timer;
+        RfprogProcess program;
+        ASSERT_TRUE(program.launch(settings));
+        const auto box = program.waitMessageBox();
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NE(box->text.find(named), std::wstring::npos)
+            << utf8(box->text) << " does not name " << utf8(named);
+        EXPECT_EQ(box->icon, IconKind::Error);
+        ASSERT_TRUE(program.answer(*box, IDOK));
+        const auto code = program.waitExit();
+        ASSERT_TRUE(code.has_value()) << "the program went on after the refusal";
+        EXPECT_NE(*code, 0u);
+        EXPECT_FALSE(fileExists(program.tracePath())) << "a port was touched";
+    }
 }
 
 // Only the small icon is set; the big one stays the system's (none of ours).

@@ -306,19 +306,10 @@ TEST(MainWindow, ExtraParametersShowAndHideTheGroupKeepingTheTexts) {
     ASSERT_TRUE(waitUntil([&] { return groupVisible(program, true); }, DefaultTimeoutMs));
     EXPECT_EQ(utf8(program.text(IdLength)), "800");
 
-    EXPECT_TRUE(program.noMessageBox());
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-    EXPECT_TRUE(program.closeAndWait());
+    expectQuietAndClose(program);
 }
 
 // --- Closing -------------------------------------------------------------------------
-
-void expectExitCodeZero(RfprogProcess& program) {
-    const auto code = program.waitExit();
-    ASSERT_TRUE(code.has_value()) << "rfprog.exe did not end";
-    EXPECT_EQ(*code, 0u);
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-}
 
 TEST(Closing, ExitButtonEndsWithCodeZero) {
     RfprogProcess program;
@@ -354,9 +345,7 @@ TEST(Dispatch, BlankCheckNotificationWithNonZeroCodeDoesNothing) {
     // commands above have been handled.
     ASSERT_TRUE(program.setCheck(IdExtra, true));
     ASSERT_TRUE(waitUntil([&] { return groupVisible(program, true); }, DefaultTimeoutMs));
-    EXPECT_TRUE(program.noMessageBox());
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-    EXPECT_TRUE(program.closeAndWait());
+    expectQuietAndClose(program);
 }
 
 // --- Browsing for the image file --------------------------------------------
@@ -380,9 +369,7 @@ TEST(FileDialog, EnterOpensItWithTheFieldTextAndCancelKeepsTheField) {
     EXPECT_EQ(utf8(program.fileDialogName(fileDialog)), utf8(name));
     cancelFileDialog(program, fileDialog);
     EXPECT_EQ(utf8(program.text(IdFileName)), utf8(name));
-    EXPECT_TRUE(program.noMessageBox());
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-    EXPECT_TRUE(program.closeAndWait());
+    expectQuietAndClose(program);
 }
 
 TEST(FileDialog, FileButtonOpensItWithTheFieldTextAndCancelKeepsTheField) {

@@ -16,11 +16,23 @@ const std::wstring WriteError = messageText(Message::WriteError);
 const std::wstring RemoveRom = messageText(Message::RemoveRom);
 const std::wstring VoltageOn = messageText(Message::VoltageOn);
 const std::wstring TimerError = messageText(Message::TimerError);
+const ExpectedBox WriteQuestion = questionBox(ConfirmWrite);
+const ExpectedBox CalibrationQuestion = warningQuestionBox(RemoveRom);
 
 // Starts the program with the image file "image.bin" in its field.
 bool startWithImage(RfprogProcess& program, const SimSettings& settings, const Bytes& image) {
     return writeFile(program.path(L"image.bin"), image) && program.start(settings) &&
            program.setText(IdFileName, L"image.bin");
+}
+
+// Posts the command and gives the answer to its question, which comes before any port access.
+void answerQuestion(RfprogProcess& program, int command, const ExpectedBox& question, int answer) {
+    const auto box = commandToMessage(program, command);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_TRUE(isMessage(*box, question, program.dialog()));
+    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()))
+        << "port access before the operator answered";
+    ASSERT_TRUE(program.answer(*box, answer));
 }
 
 // Waits (a little) until the trace has grown to the given number of accesses: the
@@ -41,10 +53,7 @@ PortTrace traceOfSize(const RfprogProcess& program, std::size_t size) {
 TEST(WriteCommand, AnsweredNoMakesNoPortAccess) {
     RfprogProcess program;
     ASSERT_TRUE(startWithImage(program, {}, pattern(RomSize, 10)));
-    const auto question = commandToMessage(program, IdWrite);
-    ASSERT_TRUE(question.has_value());
-    EXPECT_TRUE(isMessage(*question, questionBox(ConfirmWrite), program.dialog()));
-    ASSERT_TRUE(program.answer(*question, IDNO));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDNO));
     EXPECT_TRUE(program.closeAndWait());
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
     EXPECT_TRUE(program.romFile() == Bytes(RomSize, 0xFF));
@@ -54,12 +63,7 @@ TEST(WriteCommand, AnsweredYesProgramsAnErasedRomAndVerifies) {
     const Bytes image = pattern(RomSize, 11);
     RfprogProcess program;
     ASSERT_TRUE(startWithImage(program, {}, image));
-    const auto question = commandToMessage(program, IdWrite);
-    ASSERT_TRUE(question.has_value());
-    EXPECT_TRUE(isMessage(*question, questionBox(ConfirmWrite), program.dialog()));
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()))
-        << "port access before the operator said Yes";
-    ASSERT_TRUE(program.answer(*question, IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDYES));
 
     const auto result = program.waitMessageBox(LongOperationTimeoutMs);
     ASSERT_TRUE(result.has_value());
@@ -111,9 +115,7 @@ TEST(WriteCommand, OverOtherDataFailsTheVerification) {
     ASSERT_NE(image[0], 0x00);
     RfprogProcess program;
     ASSERT_TRUE(startWithImage(program, settings, image));
-    const auto question = commandToMessage(program, IdWrite);
-    ASSERT_TRUE(question.has_value());
-    ASSERT_TRUE(program.answer(*question, IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDYES));
     const auto result = program.waitMessageBox(LongOperationTimeoutMs);
     ASSERT_TRUE(result.has_value());
     EXPECT_TRUE(isMessage(*result, errorBox(WriteError), program.dialog()));
@@ -134,10 +136,7 @@ TEST(WriteCommand, WithTheEmulatorTickedAsksToSwitchItAroundTheLoad) {
     ASSERT_TRUE(startWithImage(program, settings, image));
     ASSERT_TRUE(program.setCheck(IdEmulator, true));
 
-    const auto question = commandToMessage(program, IdWrite);
-    ASSERT_TRUE(question.has_value());
-    EXPECT_TRUE(isMessage(*question, questionBox(ConfirmWrite), program.dialog()));
-    ASSERT_TRUE(program.answer(*question, IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdWrite, WriteQuestion, IDYES));
 
     const auto toWrite = program.waitMessageBox();
     ASSERT_TRUE(toWrite.has_value());
@@ -217,10 +216,7 @@ TEST(WriteCommand, DeadTimerAbandonsThePulseAndFails) {
 TEST(Calibration, AnsweredNoMakesNoPortAccess) {
     RfprogProcess program;
     ASSERT_TRUE(program.start());
-    const auto question = commandToMessage(program, IdCalibrate);
-    ASSERT_TRUE(question.has_value());
-    EXPECT_TRUE(isMessage(*question, warningQuestionBox(RemoveRom), program.dialog()));
-    ASSERT_TRUE(program.answer(*question, IDNO));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdCalibrate, CalibrationQuestion, IDNO));
     EXPECT_TRUE(program.closeAndWait());
     EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
 }
@@ -228,10 +224,7 @@ TEST(Calibration, AnsweredNoMakesNoPortAccess) {
 TEST(Calibration, WorkingTimerHoldsTheVoltageUntilOk) {
     RfprogProcess program;
     ASSERT_TRUE(program.start());
-    const auto question = commandToMessage(program, IdCalibrate);
-    ASSERT_TRUE(question.has_value());
-    EXPECT_TRUE(sameTraffic(program.trace().accesses(), startupTraffic().accesses()));
-    ASSERT_TRUE(program.answer(*question, IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdCalibrate, CalibrationQuestion, IDYES));
 
     const auto voltage = program.waitMessageBox();
     ASSERT_TRUE(voltage.has_value());
@@ -254,9 +247,7 @@ TEST(Calibration, DeadTimerSwitchesOffBeforeItsErrorShows) {
     settings.timer = "never";
     RfprogProcess program;
     ASSERT_TRUE(program.start(settings));
-    const auto question = commandToMessage(program, IdCalibrate);
-    ASSERT_TRUE(question.has_value());
-    ASSERT_TRUE(program.answer(*question, IDYES));
+    ASSERT_NO_FATAL_FAILURE(answerQuestion(program, IdCalibrate, CalibrationQuestion, IDYES));
 
     const auto failure = program.waitMessageBox();
     ASSERT_TRUE(failure.has_value());

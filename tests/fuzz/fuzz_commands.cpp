@@ -353,6 +353,18 @@ void checkCommand(Session& s, std::uint32_t wParam) {
     }
     const BlockParameters block = expectedBlock.value_or(BlockParameters{});
     const auto blockBytes = std::span(ImageBuffer).first(block.length);
+    // Writing and calibrating ask first, before any port access; declined, the question is
+    // the only box and nothing reaches the port.
+    const auto declined = [&](Message question) {
+        FUZZ_CHECK(!boxes.empty() && shows(boxes[0], question));
+        FUZZ_CHECK(s.accessesAtBox[0] == 0);
+        if (boxes[0].answer == Answer::Yes) {
+            return false;
+        }
+        FUZZ_CHECK(boxes.size() == 1);
+        FUZZ_CHECK(port.log.empty());
+        return true;
+    };
 
     switch (inTable ? wParam : 0) {
     case 0:
@@ -429,11 +441,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
             FUZZ_CHECK(port.log.empty());
             break;
         }
-        FUZZ_CHECK(!boxes.empty() && shows(boxes[0], Message::ConfirmWrite));
-        FUZZ_CHECK(s.accessesAtBox[0] == 0);
-        if (boxes[0].answer != Answer::Yes) {
-            FUZZ_CHECK(boxes.size() == 1);
-            FUZZ_CHECK(port.log.empty());
+        if (declined(Message::ConfirmWrite)) {
             break;
         }
         const Bytes file = readFile(fs::path(*nativeName(name)));
@@ -455,11 +463,7 @@ void checkCommand(Session& s, std::uint32_t wParam) {
         break;
     }
     case IDC_CALIBRATE:
-        FUZZ_CHECK(!boxes.empty() && shows(boxes[0], Message::RemoveRom));
-        FUZZ_CHECK(s.accessesAtBox[0] == 0);
-        if (boxes[0].answer != Answer::Yes) {
-            FUZZ_CHECK(boxes.size() == 1);
-            FUZZ_CHECK(port.log.empty());
+        if (declined(Message::RemoveRom)) {
             break;
         }
         FUZZ_CHECK(boxes.size() == 2);

@@ -29,6 +29,13 @@ class CommandsTest : public ::testing::Test {
   protected:
     bool run(int commandId) { return dispatchCommand(context, commandId); }
     void useFile(const fs::path& path) { window.fields[IDC_FILENAME] = path.u16string(); }
+    // image.bin in the test folder, holding image, named in the window.
+    fs::path useImage(const Bytes& image) {
+        const auto file = folder / "image.bin";
+        writeFile(file, image);
+        useFile(file);
+        return file;
+    }
     void useBlock(const char* fileOffset, const char* romOffset, const char* length) {
         window.checked.insert(IDC_EXTRA);
         window.fields8[IDC_FILE_OFFSET] = fileOffset;
@@ -133,10 +140,8 @@ TEST_F(CommandsTest, ReadWholeRomIntoANewFile) {
 
 TEST_F(CommandsTest, ReadPatchesABlockIntoAnExistingFileInPlace) {
     fillRom(2);
-    const auto file = folder / "image.bin";
     const auto original = pattern(0x2000, 9);
-    writeFile(file, original);
-    useFile(file);
+    const auto file = useImage(original);
     useBlock("800", "0", "800");
     EXPECT_TRUE(run(IDC_READ));
     expectOnlyMessage(messageText(Message::FileWritten), true, MessageKind::Info);
@@ -238,9 +243,7 @@ TEST_F(CommandsTest, CompareWithAShortFileMakesNoPortAccess) {
 }
 
 TEST_F(CommandsTest, WriteStopsBeforeThePortUnlessTheOperatorSaysYes) {
-    const auto file = folder / "image.bin";
-    writeFile(file, pattern(RomSize, 5));
-    useFile(file);
+    useImage(pattern(RomSize, 5));
     window.checked.insert(IDC_EMULATOR);
     for (const Answer answer : {No, Closed}) {
         window.messages.clear();
@@ -264,10 +267,8 @@ TEST_F(CommandsTest, WriteWithAShortFileStopsBeforeTheQuestion) {
 }
 
 TEST_F(CommandsTest, WriteProgramsAndVerifiesTheBlock) {
-    const auto file = folder / "image.bin";
     const auto image = pattern(0x1000, 6);
-    writeFile(file, image);
-    useFile(file);
+    const auto file = useImage(image);
     useBlock("400", "100", "200");
     window.answers = {Yes};
     EXPECT_TRUE(run(IDC_WRITE));
@@ -286,9 +287,7 @@ TEST_F(CommandsTest, WriteProgramsAndVerifiesTheBlock) {
 
 TEST_F(CommandsTest, WriteOverOtherDataFailsVerification) {
     board.rom.fill(0x00);
-    const auto file = folder / "image.bin";
-    writeFile(file, pattern(RomSize, 7));
-    useFile(file);
+    useImage(pattern(RomSize, 7));
     window.answers = {Yes};
     EXPECT_TRUE(run(IDC_WRITE));
     ASSERT_EQ(window.messages.size(), 2u);
@@ -299,9 +298,7 @@ TEST_F(CommandsTest, WriteOverOtherDataFailsVerification) {
 
 TEST_F(CommandsTest, WriteWithADeadTimerEndsWithTheVoltageOffAndAnError) {
     board.timerAnswersOnRead = sim::SimulatedBoard::TimerNeverAnswers;
-    const auto file = folder / "image.bin";
-    writeFile(file, pattern(RomSize, 8));
-    useFile(file);
+    useImage(pattern(RomSize, 8));
     window.answers = {Yes};
     EXPECT_TRUE(run(IDC_WRITE));
     ASSERT_EQ(window.messages.size(), 2u);
@@ -312,10 +309,8 @@ TEST_F(CommandsTest, WriteWithADeadTimerEndsWithTheVoltageOffAndAnError) {
 
 TEST_F(CommandsTest, WriteToTheEmulatorPromptsAroundTheLoad) {
     board.emulatorPlugged = true;
-    const auto file = folder / "image.bin";
     const auto image = pattern(RomSize, 9);
-    writeFile(file, image);
-    useFile(file);
+    useImage(image);
     window.checked.insert(IDC_EMULATOR);
     window.answers = {Yes, Ok, Ok, Ok};
     std::vector<std::size_t> strobesAtMessage;

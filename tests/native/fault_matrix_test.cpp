@@ -28,95 +28,47 @@ using sim::SimulatedBoard;
 enum class Fault { None, Absent, DeadTimer, SlowTimer, StuckAtZero, StuckAtOne, Unprogrammable };
 enum class Cmd { BlankCheck, Read, Compare, Write, WriteEmulator, Calibration };
 
-constexpr Fault AllFaults[] = {Fault::None,          Fault::Absent,      Fault::DeadTimer,
-                               Fault::SlowTimer,     Fault::StuckAtZero, Fault::StuckAtOne,
-                               Fault::Unprogrammable};
-constexpr Cmd AllCommands[] = {Cmd::BlankCheck, Cmd::Read,          Cmd::Compare,
-                               Cmd::Write,      Cmd::WriteEmulator, Cmd::Calibration};
-
 constexpr std::uint32_t SlowTimerRead = 5000;
 constexpr std::uint8_t StuckBitZero = 0x10;
 constexpr std::uint8_t StuckBitOne = 0x02;
 
-const char* faultName(Fault fault) {
-    switch (fault) {
-    case Fault::None:
-        return "none";
-    case Fault::Absent:
-        return "board absent";
-    case Fault::DeadTimer:
-        return "dead timer";
-    case Fault::SlowTimer:
-        return "slow timer (bit 7 on status read 5000)";
-    case Fault::StuckAtZero:
-        return "data bit 4 stuck at 0";
-    case Fault::StuckAtOne:
-        return "data bit 1 stuck at 1";
-    case Fault::Unprogrammable:
-        return "ROM will not program";
-    }
-    return "?";
-}
+// The matrix's rows: each fault with its name and how the board is given it.
+struct FaultRow {
+    Fault fault;
+    const char* name;
+    void (*apply)(SimulatedBoard& board);
+};
 
-const char* commandName(Cmd command) {
-    switch (command) {
-    case Cmd::BlankCheck:
-        return "Чистая ПЗУ?";
-    case Cmd::Read:
-        return "Читать";
-    case Cmd::Compare:
-        return "Сравнить";
-    case Cmd::Write:
-        return "Писать";
-    case Cmd::WriteEmulator:
-        return "Писать, эмулятор";
-    case Cmd::Calibration:
-        return "Калибровка";
-    }
-    return "?";
-}
+constexpr FaultRow Faults[] = {
+    {Fault::None, "none", [](SimulatedBoard&) {}},
+    {Fault::Absent, "board absent", [](SimulatedBoard& board) { board.faults.absent = true; }},
+    {Fault::DeadTimer, "dead timer",
+     [](SimulatedBoard& board) { board.timerAnswersOnRead = SimulatedBoard::TimerNeverAnswers; }},
+    {Fault::SlowTimer, "slow timer (bit 7 on status read 5000)",
+     [](SimulatedBoard& board) { board.timerAnswersOnRead = SlowTimerRead; }},
+    {Fault::StuckAtZero, "data bit 4 stuck at 0",
+     [](SimulatedBoard& board) { board.faults.stuckAtZero = StuckBitZero; }},
+    {Fault::StuckAtOne, "data bit 1 stuck at 1",
+     [](SimulatedBoard& board) { board.faults.stuckAtOne = StuckBitOne; }},
+    {Fault::Unprogrammable, "ROM will not program",
+     [](SimulatedBoard& board) { board.faults.unprogrammable = true; }},
+};
 
-int commandId(Cmd command) {
-    switch (command) {
-    case Cmd::BlankCheck:
-        return IDC_BLANK;
-    case Cmd::Read:
-        return IDC_READ;
-    case Cmd::Compare:
-        return IDC_COMPARE;
-    case Cmd::Write:
-    case Cmd::WriteEmulator:
-        return IDC_WRITE;
-    case Cmd::Calibration:
-        return IDC_CALIBRATE;
-    }
-    return 0;
-}
+// The matrix's columns: each command with its button's text and identifier.
+struct CommandRow {
+    Cmd command;
+    const char* name;
+    int id;
+};
 
-void applyFault(SimulatedBoard& board, Fault fault) {
-    switch (fault) {
-    case Fault::None:
-        break;
-    case Fault::Absent:
-        board.faults.absent = true;
-        break;
-    case Fault::DeadTimer:
-        board.timerAnswersOnRead = SimulatedBoard::TimerNeverAnswers;
-        break;
-    case Fault::SlowTimer:
-        board.timerAnswersOnRead = SlowTimerRead;
-        break;
-    case Fault::StuckAtZero:
-        board.faults.stuckAtZero = StuckBitZero;
-        break;
-    case Fault::StuckAtOne:
-        board.faults.stuckAtOne = StuckBitOne;
-        break;
-    case Fault::Unprogrammable:
-        board.faults.unprogrammable = true;
-        break;
-    }
-}
+constexpr CommandRow Commands[] = {
+    {Cmd::BlankCheck, "Чистая ПЗУ?", IDC_BLANK},
+    {Cmd::Read, "Читать", IDC_READ},
+    {Cmd::Compare, "Сравнить", IDC_COMPARE},
+    {Cmd::Write, "Писать", IDC_WRITE},
+    {Cmd::WriteEmulator, "Писать, эмулятор", IDC_WRITE},
+    {Cmd::Calibration, "Калибровка", IDC_CALIBRATE},
+};
 
 // The result each cell must show, worked out from what each fault does to the lines.
 Message expectedResult(Cmd command, Fault fault) {
@@ -193,8 +145,10 @@ struct CellResult {
 
 class FaultMatrixTest : public ::testing::Test {
   protected:
-    CellResult runCell(Cmd command, Fault fault) {
-        const std::string where = std::string(commandName(command)) + " / " + faultName(fault);
+    CellResult runCell(const CommandRow& column, const FaultRow& row) {
+        const Cmd command = column.command;
+        const Fault fault = row.fault;
+        const std::string where = std::string(column.name) + " / " + row.name;
         SCOPED_TRACE(where);
         SimulatedBoard board;
         const sim::RomImage pattern = patternImage();
@@ -203,7 +157,7 @@ class FaultMatrixTest : public ::testing::Test {
             board.rom = pattern;
         }
         board.emulatorPlugged = command == Cmd::WriteEmulator;
-        applyFault(board, fault);
+        row.apply(board);
 
         const fs::path file = folder_ / "image.bin";
         fs::remove(file);
@@ -224,7 +178,7 @@ class FaultMatrixTest : public ::testing::Test {
         RomDevice device(port, fastClock);
         CommandContext context{window, device};
 
-        EXPECT_TRUE(dispatchCommand(context, commandId(command)));
+        EXPECT_TRUE(dispatchCommand(context, column.id));
 
         // The messages: the command's prompts in order, then exactly one result.
         std::vector<Message> expected = expectedPrompts(command);
@@ -296,9 +250,9 @@ class FaultMatrixTest : public ::testing::Test {
 
 TEST_F(FaultMatrixTest, EveryCommandAgainstEveryBoardFault) {
     std::vector<std::vector<CellResult>> matrix;
-    for (const Fault fault : AllFaults) {
+    for (const FaultRow& fault : Faults) {
         std::vector<CellResult> row;
-        for (const Cmd command : AllCommands) {
+        for (const CommandRow& command : Commands) {
             row.push_back(runCell(command, fault));
         }
         matrix.push_back(row);
@@ -307,16 +261,16 @@ TEST_F(FaultMatrixTest, EveryCommandAgainstEveryBoardFault) {
     // Markdown, one row per fault; each cell is the last message and the control
     // register after the command.
     std::string table = "| Board fault |";
-    for (const Cmd command : AllCommands) {
-        table += std::string(" ") + commandName(command) + " |";
+    for (const CommandRow& command : Commands) {
+        table += std::string(" ") + command.name + " |";
     }
     table += "\n|---|";
-    for (std::size_t i = 0; i < std::size(AllCommands); ++i) {
+    for (std::size_t i = 0; i < std::size(Commands); ++i) {
         table += "---|";
     }
     table += "\n";
-    for (std::size_t f = 0; f < std::size(AllFaults); ++f) {
-        table += std::string("| ") + faultName(AllFaults[f]) + " |";
+    for (std::size_t f = 0; f < std::size(Faults); ++f) {
+        table += std::string("| ") + Faults[f].name + " |";
         for (const CellResult& cell : matrix[f]) {
             table += " " + cell.text + " |";
         }
@@ -336,10 +290,10 @@ TEST_F(FaultMatrixTest, EveryCommandAgainstEveryBoardFault) {
 // while it is up the board holds 0x04, afterwards 0x00, with every fault that lets
 // the timer answer.
 TEST_F(FaultMatrixTest, CalibrationHoldEndsWhenTheMessageIsDismissed) {
-    for (const Fault fault : AllFaults) {
-        SCOPED_TRACE(faultName(fault));
+    for (const auto& [fault, name, apply] : Faults) {
+        SCOPED_TRACE(name);
         SimulatedBoard board;
-        applyFault(board, fault);
+        apply(board);
         FakeWindow window;
         bool voltageWhileShown = false;
         window.onMessage = [&](const ShownMessage& box) { // answered Yes, then OK

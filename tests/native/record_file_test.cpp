@@ -49,6 +49,15 @@ class RecordFileTest : public ::testing::Test {
         EXPECT_EQ(summary.fault, fault) << text;
         EXPECT_EQ(summary.line, line) << text;
     }
+    // A whole, well-formed file: no fault, no warning, data from lowest upwards.
+    void expectWellFormed(RecordFormat format, const std::string& text, std::uint32_t lowest) {
+        const RecordFileSummary summary = parse(format, text);
+        ASSERT_EQ(summary.fault, RecordFault::None) << text;
+        EXPECT_FALSE(summary.endRecordMissing);
+        EXPECT_FALSE(summary.countMismatch);
+        EXPECT_TRUE(summary.hasData);
+        EXPECT_EQ(summary.lowestAddress, lowest);
+    }
     static std::string written(RecordFormat format, std::uint32_t address, const Bytes& block) {
         std::string out(MaxRecordFileSize, '\0');
         const auto size = writeRecordFile(
@@ -129,11 +138,7 @@ TEST_F(RecordFileTest, IntelHexAcceptsLineEndsCaseSegmentsAndIgnoredRecords) {
                              ":01FFFF0055AC\n"       // 2FFFFh
                              ":00000001FF\n"
                              "\n\n\x1A";
-    const auto summary = parse(RecordFormat::IntelHex, text);
-    ASSERT_EQ(summary.fault, RecordFault::None);
-    EXPECT_FALSE(summary.endRecordMissing);
-    EXPECT_TRUE(summary.hasData);
-    EXPECT_EQ(summary.lowestAddress, 0x30u);
+    ASSERT_NO_FATAL_FAILURE(expectWellFormed(RecordFormat::IntelHex, text, 0x30));
     EXPECT_EQ(window(0x30, 3).bytes, (Bytes{0x02, 0x33, 0x7A}));
     EXPECT_EQ(window(0x10000, 4).bytes, (Bytes{0xFF, 0xAA, 0xBB, 0xFF}));
     const Window top = window(0x2FFFE, 2);
@@ -159,11 +164,7 @@ TEST_F(RecordFileTest, SRecordsAcceptAllAddressWidthsAndWarnOfAWrongCount) {
                              "S30AFFFFFFF8aabbccddee04\r\n"
                              "S5030003F9\r\n"
                              "S9030000FC\r\n";
-    const auto summary = parse(RecordFormat::SRecord, good);
-    ASSERT_EQ(summary.fault, RecordFault::None);
-    EXPECT_FALSE(summary.countMismatch);
-    EXPECT_FALSE(summary.endRecordMissing);
-    EXPECT_EQ(summary.lowestAddress, 0x100u);
+    ASSERT_NO_FATAL_FAILURE(expectWellFormed(RecordFormat::SRecord, good, 0x100));
     EXPECT_EQ(window(0x100, 3).bytes, (Bytes{1, 2, 3}));
     EXPECT_EQ(window(0x12345, 1).bytes, (Bytes{0x55}));
     // A window reaching past FFFFFFFFh holds nothing there.
@@ -358,11 +359,8 @@ TEST_F(RecordFileTest, WrittenFilesReadBackAsTheBlock) {
         const std::string text = written(c.format, c.address, block);
         EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), c.lines)
             << std::hex << c.address;
-        const auto summary = parse(c.format, text);
-        ASSERT_EQ(summary.fault, RecordFault::None) << std::hex << c.address;
-        EXPECT_FALSE(summary.endRecordMissing);
-        EXPECT_FALSE(summary.countMismatch);
-        EXPECT_EQ(summary.lowestAddress, c.address);
+        ASSERT_NO_FATAL_FAILURE(expectWellFormed(c.format, text, c.address))
+            << std::hex << c.address;
         const Window back = window(c.address, c.size);
         EXPECT_EQ(back.bytes, block) << std::hex << c.address;
         EXPECT_EQ(back.count, c.size);

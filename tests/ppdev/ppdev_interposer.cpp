@@ -455,23 +455,8 @@ RFPROG_EXPORT int open(const char* path, int flags, ...) {
     va_start(arguments, flags);
     const int mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (isSimulatedPath(path)) {
-        return openSimulated();
-    }
     static const auto real = next<OpenFunction>("open");
-    return real(path, flags, mode);
-}
-
-RFPROG_EXPORT int open64(const char* path, int flags, ...) {
-    va_list arguments;
-    va_start(arguments, flags);
-    const int mode = modeArgument(flags, arguments);
-    va_end(arguments);
-    if (isSimulatedPath(path)) {
-        return openSimulated();
-    }
-    static const auto real = next<OpenFunction>("open64");
-    return real(path, flags, mode);
+    return isSimulatedPath(path) ? openSimulated() : real(path, flags, mode);
 }
 
 RFPROG_EXPORT int openat(int directory, const char* path, int flags, ...) {
@@ -479,11 +464,17 @@ RFPROG_EXPORT int openat(int directory, const char* path, int flags, ...) {
     va_start(arguments, flags);
     const int mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (isSimulatedPath(path)) {
-        return openSimulated();
-    }
     static const auto real = next<OpenAtFunction>("openat");
-    return real(directory, path, flags, mode);
+    return isSimulatedPath(path) ? openSimulated() : real(directory, path, flags, mode);
+}
+
+// The 64-bit entry points are the plain ones with large files allowed, as in the C library.
+RFPROG_EXPORT int open64(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return open(path, flags | O_LARGEFILE, mode);
 }
 
 RFPROG_EXPORT int openat64(int directory, const char* path, int flags, ...) {
@@ -491,11 +482,7 @@ RFPROG_EXPORT int openat64(int directory, const char* path, int flags, ...) {
     va_start(arguments, flags);
     const int mode = modeArgument(flags, arguments);
     va_end(arguments);
-    if (isSimulatedPath(path)) {
-        return openSimulated();
-    }
-    static const auto real = next<OpenAtFunction>("openat64");
-    return real(directory, path, flags, mode);
+    return openat(directory, path, flags | O_LARGEFILE, mode);
 }
 
 // The checked entry points that fortified builds call instead of open.

@@ -84,6 +84,23 @@ void PrintTo(const Operation& operation, std::ostream* out) {
 
 const Bytes Image = pattern(RomSize, 1);
 
+constexpr bool ToRom = false;
+constexpr bool ToEmulator = true;
+
+// Writes a pattern block into the ROM or the emulator; the board's files show what it did.
+std::function<Bytes(RomDevice&)> writesBlock(bool toEmulator, std::size_t size, unsigned seed,
+                                             std::uint32_t romOffset) {
+    return [=](RomDevice& device) {
+        const Bytes block = pattern(size, seed);
+        if (toEmulator) {
+            device.loadEmulatorBlock(block, romOffset);
+        } else {
+            device.programRomBlock(block, romOffset);
+        }
+        return Bytes{};
+    };
+}
+
 const Operation Operations[] = {
     {"ReadWholeRom", "", false,
      [](RomDevice& device) {
@@ -105,21 +122,9 @@ const Operation Operations[] = {
      }},
     {"BlankCheck", "", false,
      [](RomDevice& device) { return Bytes{static_cast<std::uint8_t>(device.blankCheck())}; }},
-    {"ProgramBlock", "3", false,
-     [](RomDevice& device) {
-         device.programRomBlock(pattern(0x80, 2), 0x40);
-         return Bytes{};
-     }},
-    {"ProgramWithSilentTimer", "never", false,
-     [](RomDevice& device) {
-         device.programRomBlock(pattern(1, 3), 0x7F0);
-         return Bytes{};
-     }},
-    {"LoadEmulator", "", true,
-     [](RomDevice& device) {
-         device.loadEmulatorBlock(pattern(0x30, 4), 0x10);
-         return Bytes{};
-     }},
+    {"ProgramBlock", "3", false, writesBlock(ToRom, 0x80, 2, 0x40)},
+    {"ProgramWithSilentTimer", "never", false, writesBlock(ToRom, 1, 3, 0x7F0)},
+    {"LoadEmulator", "", true, writesBlock(ToEmulator, 0x30, 4, 0x10)},
     {"PulseTimer", "5", false,
      [](RomDevice& device) {
          const int left = device.testPulseTimer();
