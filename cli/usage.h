@@ -70,6 +70,11 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Version, "--version", 0, {}, {}},
 };
 
+// The values that the shell completes for --format and --port; --port also takes the forms
+// with a name in them (sim:ROMFILE, /dev/parportN, a base address).
+inline constexpr std::string_view FormatNames[] = {"raw", "ihex", "srec"};
+inline constexpr std::string_view PortNames[] = {"lpt1", "lpt2", "lpt3", "sim"};
+
 // The --help text: its sections list the operations and the options above, in their order
 // and with their value names.
 inline constexpr TextPair HelpText{
