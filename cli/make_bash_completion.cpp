@@ -222,6 +222,8 @@ int main(int argc, char** argv) {
         if (end == std::string_view::npos ||
             !writeList(output, rest.substr(at + 2, end - at - 2))) {
             std::fputs("make_bash_completion: a list the script does not have\n", stderr);
+            std::fclose(file);
+            std::remove(argv[1]); // no half-written script for the next build to take
             return 1;
         }
         rest.remove_prefix(end + 2);
@@ -229,6 +231,7 @@ int main(int argc, char** argv) {
     output.text(rest);
     if (std::fclose(file) != 0 || output.failed()) {
         std::perror(argv[1]);
+        std::remove(argv[1]);
         return 1;
     }
     return 0;

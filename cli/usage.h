@@ -1,6 +1,7 @@
 // The words of the command line: the operations and the options, in the order in which
 // --help, the man page and the README list them, and the --help text. The parser takes its
-// names from here, and the tests hold the help texts and the documents to the same lists.
+// names from here, make_bash_completion writes the shell's completion from them, and the
+// tests hold the help texts and the documents to the same lists.
 #pragma once
 
 #include "cli/texts.h"
