@@ -1,6 +1,7 @@
 // The words of the command line: the operations and the options, in the order in which
 // --help, the man page and the README list them, and the --help text. The parser takes its
-// names from here, and the tests hold the help texts and the documents to the same lists.
+// names from here, make_bash_completion writes the shell's completion from them, and the
+// tests hold the help texts and the documents to the same lists.
 #pragma once
 
 #include "cli/texts.h"
@@ -73,6 +74,11 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Help, "--help", 'h', {}, {}},
     {OptionId::Version, "--version", 0, {}, {}},
 };
+
+// The values that the shell completes for --format and --port; --port also takes the forms
+// with a name in them (sim:ROMFILE, /dev/parportN, a base address).
+inline constexpr std::string_view FormatNames[] = {"raw", "ihex", "srec"};
+inline constexpr std::string_view PortNames[] = {"lpt1", "lpt2", "lpt3", "sim"};
 
 // The --help text: its sections list the operations and the options above, in their order
 // and with their value names.

@@ -71,14 +71,28 @@ if(WIN32)
     return()
 endif()
 
+# The bash completion script, written by a program of its own from the lists that --help
+# is made of (cli/usage.h).
+add_executable(make_bash_completion cli/make_bash_completion.cpp)
+target_include_directories(make_bash_completion PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_compile_options(make_bash_completion PRIVATE ${RFPROG_PRODUCT_FLAGS})
+set(RFPROG_BASH_COMPLETION ${CMAKE_BINARY_DIR}/completion/rfprog-cli)
+add_custom_command(OUTPUT ${RFPROG_BASH_COMPLETION}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+    COMMAND make_bash_completion ${RFPROG_BASH_COMPLETION}
+    DEPENDS make_bash_completion
+    COMMENT "Writing the bash completion script"
+    VERBATIM)
+add_custom_target(rfprog-cli-completion ALL DEPENDS ${RFPROG_BASH_COMPLETION})
+
 # Native tests: the built program as a process.
 file(GLOB RFPROG_CLI_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/*.cpp)
 add_executable(cli_tests ${RFPROG_CLI_TEST_SOURCES})
 target_include_directories(cli_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(cli_tests PRIVATE RFPROG_CLI_PATH="$<TARGET_FILE:rfprog-cli>"
-    RFPROG_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
-target_link_libraries(cli_tests PRIVATE rfprog_sim rfprog_core rfprog_test_support
+    RFPROG_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}" RFPROG_BASH_COMPLETION="${RFPROG_BASH_COMPLETION}")
+target_link_libraries(cli_tests PRIVATE rfprog_cli_lib rfprog_sim rfprog_core rfprog_test_support
     GTest::gtest_main util)
 target_compile_options(cli_tests PRIVATE ${RFPROG_WARNINGS})
-add_dependencies(cli_tests rfprog-cli)
+add_dependencies(cli_tests rfprog-cli rfprog-cli-completion)
 gtest_discover_tests(cli_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)

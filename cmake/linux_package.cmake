@@ -2,7 +2,8 @@
 # with Debian's build flags (the README's recipe, which scripts/test.sh runs as written
 # and checks with tests/check-deb.sh and lintian).
 #
-# It holds /usr/bin/rfprog-cli, the man page rfprog-cli.1, the systemd unit
+# It holds /usr/bin/rfprog-cli, the man page rfprog-cli.1 in English and in Russian, the
+# bash completion script (written by make_bash_completion, see cmake/cli.cmake), the systemd unit
 # rfprog-idle@.service with the udev rule that makes the ports systemd devices (neither
 # enabled nor started by the package), lintian's override for that unit and, in
 # /usr/share/doc/rfprog-cli, the README, the changelog and the copyright file (made from
@@ -32,10 +33,13 @@ function(rfprog_compressed source compressed)
         VERBATIM)
 endfunction()
 set(RFPROG_MAN_PAGE ${CMAKE_BINARY_DIR}/man/rfprog-cli.1.gz)
+set(RFPROG_RUSSIAN_MAN_PAGE ${CMAKE_BINARY_DIR}/man/ru/rfprog-cli.ru.1.gz)
 set(RFPROG_DEB_CHANGELOG ${CMAKE_BINARY_DIR}/deb/changelog.gz)
 rfprog_compressed(docs/rfprog-cli.1 ${RFPROG_MAN_PAGE})
+rfprog_compressed(docs/rfprog-cli.ru.1 ${RFPROG_RUSSIAN_MAN_PAGE})
 rfprog_compressed(linux/changelog ${RFPROG_DEB_CHANGELOG})
-add_custom_target(rfprog-cli-documents ALL DEPENDS ${RFPROG_MAN_PAGE} ${RFPROG_DEB_CHANGELOG})
+add_custom_target(rfprog-cli-documents ALL
+    DEPENDS ${RFPROG_MAN_PAGE} ${RFPROG_RUSSIAN_MAN_PAGE} ${RFPROG_DEB_CHANGELOG})
 
 # The changelog's latest entry names the version, which must be the project's, and the
 # maintainer, who is the package's.
@@ -72,6 +76,11 @@ ${license_text}
 
 install(TARGETS rfprog-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${RFPROG_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# man -L ru looks in man/ru/man1.
+install(FILES ${RFPROG_RUSSIAN_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1
+    RENAME rfprog-cli.1.gz)
+install(FILES ${RFPROG_BASH_COMPLETION}
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${RFPROG_DEB_CHANGELOG} ${RFPROG_DEB_COPYRIGHT}
     DESTINATION ${RFPROG_DEB_DOC_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/linux/rfprog-cli.lintian-overrides

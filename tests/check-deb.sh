@@ -1,9 +1,9 @@
 #!/bin/sh
 # Checks rfprog-cli's Debian package, as the README's recipe makes it: the files it
 # holds, its control fields, that it depends on exactly the packages of the libraries the
-# program links, that the program, the man page and the changelog in it are right, that
-# lintian finds nothing in it beyond the overrides it carries, and that apt would install
-# it here.
+# program links, that the program, the man pages, the bash completion and the changelog
+# in it are right, that lintian finds nothing in it beyond the overrides it carries, and
+# that apt would install it here.
 #
 #   check-deb.sh SOURCE_DIR DEB
 set -eu
@@ -33,7 +33,8 @@ expected=$(printf '%s\n' ./lib/systemd/system/rfprog-idle@.service \
     ./lib/udev/rules.d/60-rfprog-parport.rules ./usr/bin/rfprog-cli \
     ./usr/share/doc/rfprog-cli/README.md ./usr/share/doc/rfprog-cli/changelog.gz \
     ./usr/share/doc/rfprog-cli/copyright ./usr/share/lintian/overrides/rfprog-cli \
-    ./usr/share/man/man1/rfprog-cli.1.gz | sort)
+    ./usr/share/man/man1/rfprog-cli.1.gz ./usr/share/man/ru/man1/rfprog-cli.1.gz \
+    ./usr/share/bash-completion/completions/rfprog-cli | sort)
 [ "$files" = "$expected" ] || fail "files are
 $files
 expected
@@ -85,8 +86,15 @@ dpkg-deb -e "$deb" "$control"
 for script in preinst postinst prerm postrm; do
     [ ! -e "$control/$script" ] || fail "the package has a $script"
 done
-gzip -dc "$extracted/usr/share/man/man1/rfprog-cli.1.gz" | grep -q '^\.TH RFPROG-CLI 1' ||
-    fail "the man page has no .TH line"
+for page in man1 ru/man1; do
+    gzip -dc "$extracted/usr/share/man/$page/rfprog-cli.1.gz" | grep -q '^\.TH RFPROG-CLI 1' ||
+        fail "the man page in $page has no .TH line"
+done
+# The completion script is bash, and sourcing it makes rfprog-cli complete through it.
+completion=$extracted/usr/share/bash-completion/completions/rfprog-cli
+bash -n "$completion" || fail "the completion script is not valid bash"
+bash -c '. "$1" && complete -p rfprog-cli' bash "$completion" | grep -q -- '-F _rfprog_cli rfprog-cli$' ||
+    fail "the completion script does not complete rfprog-cli"
 # The latest changelog entry is this version's, by the package's maintainer.
 gzip -dc "$extracted/usr/share/doc/rfprog-cli/changelog.gz" | head -n 1 |
     grep -qx "rfprog-cli ($version) unstable; urgency=medium" ||
@@ -109,6 +117,8 @@ cmp -s "$work/licence" "$work/licence.expected" ||
 if command -v man >/dev/null; then
     man -l "$extracted/usr/share/man/man1/rfprog-cli.1.gz" 2>/dev/null | grep -q "EXIT STATUS" ||
         fail "man cannot show the man page"
+    LC_ALL=C.UTF-8 man -l "$extracted/usr/share/man/ru/man1/rfprog-cli.1.gz" 2>/dev/null |
+        grep -q "КОД ЗАВЕРШЕНИЯ" || fail "man cannot show the Russian man page"
 fi
 
 # lintian: no error and no warning, but those the package's overrides explain; and the
@@ -129,6 +139,7 @@ if command -v apt-get >/dev/null; then
     apt-get install --simulate --no-download -q "$deb" 2>&1 | grep -q '^Inst rfprog-cli ' ||
         fail "apt-get would not install the package: $(apt-get install --simulate "$deb" 2>&1)"
 fi
-echo "check-deb: $(basename "$deb") holds the program, its man page, the idle unit," \
+echo "check-deb: $(basename "$deb") holds the program, its man pages (English and Russian)," \
+    "its bash completion, the idle unit," \
     "its udev rule, README, changelog and copyright;" \
     "Depends: $(field Depends)$lintian_note"

@@ -35,7 +35,8 @@ std::string text(const std::filesystem::path& path) {
 } // namespace
 
 CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environment& environment,
-                       const std::filesystem::path& folder, Streams streams)
+                       const std::filesystem::path& folder, Streams streams,
+                       const std::string& program)
     : out_(folder / "stdout.txt"), err_(folder / "stderr.txt") {
     const bool terminal = streams == Streams::Terminal || streams == Streams::StoppedTerminal;
     std::vector<std::string> variables;
@@ -51,7 +52,7 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
     for (const auto& [name, value] : environment) {
         variables.push_back(name + "=" + value);
     }
-    std::vector<char*> argv{const_cast<char*>(RFPROG_CLI_PATH)};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
@@ -95,7 +96,7 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
             _exit(127);
         }
         ::signal(SIGPIPE, SIG_DFL); // as from a shell, whatever the test runner set
-        execve(RFPROG_CLI_PATH, argv.data(), envp.data());
+        execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     ::close(outFile);
@@ -201,6 +202,13 @@ CliResult CliProcess::wait(std::chrono::seconds timeout) {
 CliResult runCli(const std::vector<std::string>& arguments, const Environment& environment,
                  const std::filesystem::path& folder) {
     CliProcess process(arguments, environment, folder);
+    process.closeInput();
+    return process.wait();
+}
+
+CliResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& folder) {
+    CliProcess process(arguments, {}, folder, Streams::Files, program);
     process.closeInput();
     return process.wait();
 }

@@ -32,8 +32,10 @@ class CliProcess {
   public:
     // Starts the program in folder with standard input on a pipe (or as streams says); output goes
     // into files in folder.
+    // program is rfprog-cli unless another one is named.
     CliProcess(const std::vector<std::string>& arguments, const Environment& environment,
-               const std::filesystem::path& folder, Streams streams = Streams::Files);
+               const std::filesystem::path& folder, Streams streams = Streams::Files,
+               const std::string& program = RFPROG_CLI_PATH);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -65,6 +67,10 @@ class CliProcess {
 // Runs to the end with empty standard input.
 CliResult runCli(const std::vector<std::string>& arguments, const Environment& environment,
                  const std::filesystem::path& folder);
+
+// Runs another program, such as a shell, the same way to the end.
+CliResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::filesystem::path& folder);
 
 // Polls until condition() holds; false after the timeout.
 template <typename Condition>

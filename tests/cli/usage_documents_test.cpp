@@ -1,6 +1,6 @@
 // The usage has one source, the program's lists of operations and options: the --help
-// texts in both languages, the man page and the README name exactly these, in this
-// order, with the same value names and the same exit statuses.
+// texts in both languages, the man pages in both languages and the README name exactly
+// these, in this order, with the same value names and the same exit statuses.
 #include "cli/usage.h"
 
 #include <gtest/gtest.h>
@@ -153,33 +153,73 @@ TEST(UsageDocumentsTest, HelpInBothLanguagesListsTheOperationsAndOptionsOfThePar
               helpEntries(Language::English, HelpExitStatus));
 }
 
-TEST(UsageDocumentsTest, ManPageSynopsisAndOptionsAreThoseOfTheHelp) {
-    const std::string page = sourceFile("docs/rfprog-cli.1");
-    ASSERT_NE(page, "");
-    // The synopsis: one line per operation, "rfprog-cli [OPTIONS] read FILE".
-    std::vector<std::string> synopsis;
-    std::string line;
-    bool inSynopsis = false;
-    for (const std::string& request : linesOf(page)) {
-        if (request.starts_with(".SH ")) {
-            inSynopsis = request == ".SH SYNOPSIS";
-        } else if (inSynopsis && request == ".br") {
-            synopsis.push_back(line);
-            line.clear();
-        } else if (inSynopsis) {
-            line.append(line.empty() ? "" : " ").append(plainManLine(request));
-        }
-    }
-    synopsis.push_back(line);
-    std::vector<std::string> expected;
-    for (const std::string& operation : expectedOperations("FILE")) {
-        expected.push_back(std::string("rfprog-cli [OPTIONS] ").append(operation));
-    }
-    EXPECT_EQ(synopsis, expected);
+// A man page and the --help it is held to; the sections are named in the page's language.
+struct ManPage {
+    std::string file;
+    Language language;
+    std::string synopsis;
+    std::string operations;
+    std::string options;
+    std::string exitStatus;
+    std::string environment;
+    std::string files;
+};
 
-    EXPECT_EQ(manTags(page, "OPERATIONS"), expectedOperations("FILE"));
-    EXPECT_EQ(manTags(page, "OPTIONS"), expectedOptions(Language::English));
-    EXPECT_EQ(manTags(page, "EXIT STATUS"), helpEntries(Language::English, HelpExitStatus));
+const ManPage ManPages[] = {
+    {"docs/rfprog-cli.1", Language::English, "SYNOPSIS", "OPERATIONS", "OPTIONS", "EXIT STATUS",
+     "ENVIRONMENT", "FILES"},
+    {"docs/rfprog-cli.ru.1", Language::Russian, "ОБЗОР", "ОПЕРАЦИИ", "ПАРАМЕТРЫ", "КОД ЗАВЕРШЕНИЯ",
+     "ОКРУЖЕНИЕ", "ФАЙЛЫ"},
+};
+
+TEST(UsageDocumentsTest, ManPagesSynopsisAndOptionsAreThoseOfTheHelp) {
+    for (const ManPage& manPage : ManPages) {
+        SCOPED_TRACE(manPage.file);
+        const std::string page = sourceFile(manPage.file);
+        ASSERT_NE(page, "");
+        // The synopsis: one line per operation, "rfprog-cli [OPTIONS] read FILE", with the
+        // words of the help's first line, "Usage: rfprog-cli [OPTIONS] OPERATION [FILE]".
+        std::smatch usage;
+        const std::string help(cli::HelpText.in(manPage.language));
+        const std::string usageLine = help.substr(0, help.find('\n'));
+        ASSERT_TRUE(std::regex_match(usageLine, usage,
+                                     std::regex(R"(\S+ (rfprog-cli \S+) \S+ \[(\S+)\])")));
+        std::vector<std::string> synopsis;
+        std::string line;
+        bool inSynopsis = false;
+        for (const std::string& request : linesOf(page)) {
+            if (request.starts_with(".SH ")) {
+                inSynopsis = request == ".SH " + manPage.synopsis;
+            } else if (inSynopsis && request == ".br") {
+                synopsis.push_back(line);
+                line.clear();
+            } else if (inSynopsis) {
+                line.append(line.empty() ? "" : " ").append(plainManLine(request));
+            }
+        }
+        synopsis.push_back(line);
+        std::vector<std::string> expected;
+        for (const std::string& operation : expectedOperations(usage[2].str())) {
+            expected.push_back(usage[1].str() + " " + operation);
+        }
+        EXPECT_EQ(synopsis, expected);
+
+        EXPECT_EQ(manTags(page, manPage.operations), expectedOperations(usage[2].str()));
+        EXPECT_EQ(manTags(page, manPage.options), expectedOptions(manPage.language));
+        EXPECT_EQ(manTags(page, manPage.exitStatus), helpEntries(manPage.language, HelpExitStatus));
+    }
+}
+
+// The Russian page keeps in step with the English one where the help does not say: the
+// same variables and files, described under the same names.
+TEST(UsageDocumentsTest, RussianManPageNamesWhatTheEnglishOneNames) {
+    const std::string english = sourceFile(ManPages[0].file);
+    const std::string russian = sourceFile(ManPages[1].file);
+    EXPECT_EQ(manTags(russian, ManPages[1].environment), manTags(english, ManPages[0].environment));
+    EXPECT_EQ(manTags(russian, ManPages[1].files), manTags(english, ManPages[0].files));
+    EXPECT_FALSE(manTags(english, ManPages[0].environment).empty());
+    // man-db takes a page outside its English folders for UTF-8 only when it says so.
+    EXPECT_TRUE(russian.starts_with("'\\\" -*- coding: UTF-8 -*-\n"));
 }
 
 TEST(UsageDocumentsTest, ReadmeCommandLineTablesAreThoseOfTheHelp) {
