@@ -58,17 +58,23 @@ int interruptDescriptor() {
     return SignalPipe[0];
 }
 
+// After a stop, output still gets a moment for room, so that a reader that is draining
+// (a trace into a pipe) gets the rest; input does not.
+constexpr int OutputGraceMilliseconds = 1000;
+
 bool waitUntilReady(int fd, short events) {
     for (;;) {
+        const bool stopped = interruptRequested();
         pollfd waits[] = {{fd, events, 0}, {SignalPipe[0], POLLIN, 0}};
-        const int ready = ::poll(waits, SignalPipe[0] < 0 ? 1 : 2, -1);
-        if (ready < 0 && errno != EINTR) {
-            return true; // the transfer itself reports the problem
+        const int timeout = !stopped ? -1 : events == POLLOUT ? OutputGraceMilliseconds : 0;
+        const int ready = ::poll(waits, stopped || SignalPipe[0] < 0 ? 1 : 2, timeout);
+        if (ready < 0 && errno == EINTR) {
+            continue;
         }
-        if (ready > 0 && waits[0].revents != 0) {
-            return true;
+        if (ready < 0 || waits[0].revents != 0) {
+            return true; // ready, or the transfer itself reports the problem
         }
-        if (interruptRequested()) {
+        if (stopped) {
             return false;
         }
     }

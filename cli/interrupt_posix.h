@@ -9,8 +9,8 @@ namespace rfprog::cli {
 int interruptDescriptor();
 
 // Waits until fd is ready for events (POLLIN or POLLOUT), or has failed, which the read or
-// write that follows reports; false when a stop signal came first. After a signal, only a
-// descriptor that is ready at once counts: nothing waits any more.
+// write that follows reports; false when a stop signal came first. After a signal, input
+// counts only when ready at once, output when ready within a second.
 bool waitUntilReady(int fd, short events);
 
 // Reads what fd has, at most count bytes: the count, 0 at the end, -1 on an error or a stop
