@@ -243,29 +243,24 @@ ExitStatus prepareReadIntoFile(const Options& options, const Console& console, F
 ExitStatus storeReadBlock(const Options& options, const FileNameChar* name,
                           std::span<const std::uint8_t> block, const FilePlace& place,
                           const Console& console) {
-    std::optional<std::size_t> size;
-    if (options.format != RecordFormat::Raw) {
-        size = place.existingSize == 0
-                   ? writeRecordFile(options.format, place.address, block, rewrittenText)
-                   : rewriteRecordFile(
-                         options.format,
-                         std::span<const std::uint8_t>(recordText).first(place.existingSize),
-                         place.address, block, rewrittenText);
-    }
-    const std::string_view text =
-        options.format == RecordFormat::Raw
-            ? std::string_view(reinterpret_cast<const char*>(block.data()), block.size())
-            : std::string_view(reinterpret_cast<const char*>(rewrittenText.data()),
-                               size.value_or(0));
     bool stored = false;
-    if (options.format != RecordFormat::Raw && !size) {
-        stored = false;
-    } else if (place.stream) {
-        stored = writeToStream(options.file, text);
-    } else if (options.format == RecordFormat::Raw) {
-        stored = writeImageBlock(name, block, place.address) == ImageTransferred;
+    if (options.format == RecordFormat::Raw) {
+        stored = place.stream
+                     ? writeToStream(options.file,
+                                     {reinterpret_cast<const char*>(block.data()), block.size()})
+                     : writeImageBlock(name, block, place.address) == ImageTransferred;
     } else {
-        stored = replaceFileText(options.file, text);
+        const auto size =
+            place.existingSize == 0
+                ? writeRecordFile(options.format, place.address, block, rewrittenText)
+                : rewriteRecordFile(
+                      options.format,
+                      std::span<const std::uint8_t>(recordText).first(place.existingSize),
+                      place.address, block, rewrittenText);
+        const std::string_view text(reinterpret_cast<const char*>(rewrittenText.data()),
+                                    size.value_or(0));
+        stored = size && (place.stream ? writeToStream(options.file, text)
+                                       : replaceFileText(options.file, text));
     }
     if (!stored && interruptRequested()) {
         return ExitStatus::Interrupted;

@@ -97,7 +97,7 @@ enum class Language { English, Russian };
     X(RawStretchUsed, "{1}: the file is {2} bytes long; the block takes its bytes {3} to {4}",     \
       "{1}: длина файла {2} байт; блок берёт его байты с {3} по {4}")                              \
     X(ResultsNotWritten,                                                                           \
-      "cannot write to standard output: the results did not reach it",                            \
+      "cannot write to standard output: the results did not reach it",                             \
       "не удаётся писать в стандартный вывод: результаты туда не попали")                          \
     X(SimFileCannotWrite, "cannot keep the simulated board's memory in {1}",                       \
       "не удаётся сохранить память модели программатора в {1}")
@@ -132,7 +132,7 @@ enum class Language { English, Russian };
       "{3}; choose the block's place in the file with --file-offset",                              \
       "{1}: в файле есть данные за пределами 2048 байт ПЗУ от адреса {2} в файле: файл задаёт "    \
       "{3}; выберите место блока в файле параметром --file-offset")                                \
-    X(RecordMoreRanges, " and {1} more ranges", " и ещё диапазонов: {1}")                           \
+    X(RecordMoreRanges, " and {1} more ranges", " и ещё диапазонов: {1}")                          \
     X(RecordOutsideBlock,                                                                          \
       "{1}: {2} bytes of the file lie outside the block ({3} to {4}) and are not used",            \
       "{1}: байтов файла вне блока (с {3} по {4}), которые не используются: {2}")                  \
