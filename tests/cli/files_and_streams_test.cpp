@@ -4,7 +4,6 @@
 #include "tests/cli/cli_test_support.h"
 
 #include <csignal>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -17,21 +16,6 @@ namespace rfprog::test {
 namespace {
 
 using FilesAndStreamsTest = CliTest;
-
-// One Intel HEX record of data bytes at a 16-bit address.
-std::string intelRecord(std::uint16_t address, const Bytes& data) {
-    unsigned sum = static_cast<unsigned>(data.size()) + (address >> 8) + (address & 0xFF);
-    char text[8];
-    std::snprintf(text, sizeof text, ":%02X%04X", static_cast<unsigned>(data.size()), address);
-    std::string line = std::string(text) + "00";
-    for (const std::uint8_t value : data) {
-        std::snprintf(text, sizeof text, "%02X", value);
-        line += text;
-        sum += value;
-    }
-    std::snprintf(text, sizeof text, "%02X", (0x100 - sum % 0x100) % 0x100);
-    return line + text + "\n";
-}
 
 constexpr const char* IntelEnd = ":00000001FF\n";
 
@@ -61,7 +45,7 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
     const auto unopened = [](const fs::path& f, const CliResult&) {
         EXPECT_FALSE(fs::exists(f / "trace.txt"));
     };
-    const std::string stub = intelRecord(0x0000, {0x01, 0x02, 0x03});
+    const std::string stub = intelRecord(0x0000, 0, {0x01, 0x02, 0x03});
     const std::string outsideRom =
         "rfprog-cli: both.hex: the file defines data beyond the ROM's 2048 bytes from file "
         "address 0x0000: it defines 0x0000-0x0002, 0xF800-0xFFFF; choose the block's place in "
@@ -70,7 +54,7 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
     const std::vector<FileCase> cases = {
         {"read into a record file through a link: the file it names is replaced, mode kept",
          [&](const fs::path& f) {
-             writeFile(f / "real.hex", bytesOf(intelRecord(0, {1, 2, 3, 4}) + IntelEnd));
+             writeFile(f / "real.hex", bytesOf(intelFile(0, {1, 2, 3, 4})));
              fs::permissions(f / "real.hex", fs::perms(0640));
              fs::create_symlink("real.hex", f / "link.hex");
          },
@@ -209,7 +193,7 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
          [&](const fs::path& f) {
              std::string text;
              for (std::uint16_t at = 0; at < 10; ++at) {
-                 text += intelRecord(static_cast<std::uint16_t>(at * 0x1000), {0x00});
+                 text += intelRecord(static_cast<std::uint16_t>(at * 0x1000), 0, {0x00});
              }
              writeFile(f / "many.hex", bytesOf(text + IntelEnd));
          },
@@ -252,13 +236,14 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
         const fs::path f = folder / ("case" + std::to_string(index++));
         fs::create_directories(f);
         writeFile(f / "rom.bin", image);
-        ASSERT_EQ(runCli({"--port", "sim:rom.bin", "read", "rom.hex"}, {}, f).status, 0);
-        ASSERT_EQ(runCli({"--port", "sim:rom.bin", "read", "rom.mot"}, {}, f).status, 0);
-        ASSERT_EQ(
-            runCli({"--port", "sim:rom.bin", "read", "monitor.hex", "--file-offset", "0xF800"}, {},
-                   f)
-                .status,
-            0);
+        for (const std::vector<std::string>& made :
+             {std::vector<std::string>{"rom.hex"}, {"rom.mot"}, {"monitor.hex", "0xF800"}}) {
+            std::vector<std::string> read = {"--port", "sim:rom.bin", "read", made[0]};
+            if (made.size() > 1) {
+                read.insert(read.end(), {"--file-offset", made[1]});
+            }
+            ASSERT_EQ(runCli(read, {}, f).status, 0);
+        }
         if (c.setUp) {
             c.setUp(f);
         }
