@@ -7,6 +7,7 @@
 #include "cli/port_session.h"
 #include "cli/ports/port_backend.h"
 #include "cli/usage.h"
+#include "sim/sim_settings.h"
 
 #include <array>
 #include <utility>
@@ -106,9 +107,49 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
 
 } // namespace
 
+namespace {
+
+// The files a trace may not be: it is created before they are used, and would overwrite
+// them. FILE, the simulated board's ROM file and its emulator file.
+bool traceIsAnotherFile(const Options& options, const Console& console) {
+    if (options.trace.empty()) {
+        return false;
+    }
+    std::array<char, 1024> emulatorBuffer{};
+    const bool simulated = options.portChoice.backend == &SimulatedBoardBackend;
+    const std::array<std::string_view, 3> others = {
+        options.file, options.portChoice.path,
+        simulated ? environmentValue(sim::EmulatorVariable, emulatorBuffer) : std::string_view()};
+    for (const std::string_view other : others) {
+        if (!other.empty() && other != StandardStreamName && sameFile(options.trace, other)) {
+            console.error(Text::TraceIsAnotherFile, {options.trace, other});
+            return true;
+        }
+    }
+    return false;
+}
+
+// The status the program ends with: an interruption is said as such; a result that did
+// not reach standard output or standard error is a failure, whatever the operation found.
+int finish(ExitStatus status, const Console& console) {
+    // Without a signal, an operation ends as interrupted only where the operator said no
+    // to a question or closed the input.
+    if (status == ExitStatus::Interrupted || interruptRequested()) {
+        console.error(interruptRequested() ? Text::Interrupted : Text::StoppedByOperator);
+        return exitCode(ExitStatus::Interrupted);
+    }
+    if (console.outputFailed()) {
+        console.error(Text::ResultsNotWritten);
+    }
+    return console.outputFailed() || console.errorFailed() ? exitCode(ExitStatus::File)
+                                                           : exitCode(status);
+}
+
+} // namespace
+
 int runCli(std::span<char* const> arguments) {
     installInterruptHandlers();
-    const Console console(userLanguage());
+    Console console(userLanguage());
     Options options;
     UsageError usage;
     const bool tooMany = arguments.size() > MaxArguments + 1;
@@ -118,19 +159,27 @@ int runCli(std::span<char* const> arguments) {
     if (tooMany || !parseOptions(arguments, defaultPortName(), options, usage)) {
         console.error(usage.text, {usage.arguments[0], usage.arguments[1], usage.arguments[2]});
         console.note(Text::HelpHint);
-        return exitCode(ExitStatus::Usage);
+        return finish(ExitStatus::Usage, console);
     }
     if (options.help) {
-        writeText(Stream::Out, HelpText.in(console.language()));
-        return exitCode(ExitStatus::Success);
+        return writeText(Stream::Out, HelpText.in(console.language()))
+                   ? exitCode(ExitStatus::Success)
+                   : exitCode(ExitStatus::File);
     }
     if (options.version) {
         console.result(Text::Version, {RFPROG_VERSION_TEXT});
-        return exitCode(ExitStatus::Success);
+        return finish(ExitStatus::Success, console);
     }
     if (options.questionsAsked() && !options.yes && !isTerminal(Stream::In)) {
         console.error(Text::NeedTerminal, {options.operationName});
-        return exitCode(ExitStatus::Usage);
+        return finish(ExitStatus::Usage, console);
+    }
+    if (traceIsAnotherFile(options, console)) {
+        return finish(ExitStatus::Usage, console);
+    }
+    // The image on standard output stays clean: the results go beside the questions.
+    if (options.operation == Operation::Read && isStandardOutput(options.file)) {
+        console.resultsToError();
     }
 
     FileName fileName{};
@@ -141,21 +190,21 @@ int runCli(std::span<char* const> arguments) {
     std::span<const bool> fileDefined;
     FilePlace filePlace;
     if (options.operation == Operation::Write || options.operation == Operation::Verify) {
-        const ExitStatus loaded = loadBlockFromFile(options, named ? fileName.data() : nullptr,
-                                                    fileBlock, definedBuffer, console, filePlace);
+        const ExitStatus loaded =
+            loadBlockFromFile(options, fileBlock, definedBuffer, console, filePlace);
         if (loaded != ExitStatus::Success) {
-            return exitCode(loaded);
+            return finish(loaded, console);
         }
         if (options.format != RecordFormat::Raw) {
             fileDefined = std::span(definedBuffer).first(options.block.length);
         }
     } else if (options.operation == Operation::Read && !named) {
         console.error(Text::FileCannotWrite, {options.file});
-        return exitCode(ExitStatus::File);
+        return finish(ExitStatus::File, console);
     } else if (options.operation == Operation::Read) {
         const ExitStatus prepared = prepareReadIntoFile(options, console, filePlace);
         if (prepared != ExitStatus::Success) {
-            return exitCode(prepared);
+            return finish(prepared, console);
         }
     }
 
@@ -165,7 +214,7 @@ int runCli(std::span<char* const> arguments) {
     TraceFile trace;
     if (!options.trace.empty() && !trace.open(options.trace)) {
         console.error(Text::TraceCannotWrite, {options.trace});
-        return exitCode(ExitStatus::File);
+        return finish(ExitStatus::File, console);
     }
     CellMap map;
     ExitStatus status = interruptRequested()
@@ -179,13 +228,7 @@ int runCli(std::span<char* const> arguments) {
     if (!interruptRequested()) {
         status = showMap(options, console, map, status);
     }
-    // Without a signal, an operation ends as interrupted only where the operator said no
-    // to a question or closed the input.
-    if (status == ExitStatus::Interrupted || interruptRequested()) {
-        console.error(interruptRequested() ? Text::Interrupted : Text::StoppedByOperator);
-        return exitCode(ExitStatus::Interrupted);
-    }
-    return exitCode(status);
+    return finish(status, console);
 }
 
 } // namespace rfprog::cli

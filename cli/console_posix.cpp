@@ -37,18 +37,8 @@ bool colourTerminal(Stream stream) {
            std::string_view(term) != "dumb" && (noColour == nullptr || noColour[0] == 0);
 }
 
-void writeText(Stream stream, std::string_view text) {
-    const int fd = descriptor(stream);
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return; // a closed pipe: nothing more can be said
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
+bool writeText(Stream stream, std::string_view text) {
+    return writeWhenReady(descriptor(stream), text.data(), text.size());
 }
 
 // Byte by byte, so that nothing after the line is taken from the input. The wait also

@@ -39,14 +39,16 @@ bool colourTerminal(Stream stream) {
 }
 
 // A console shows UTF-16 whatever its code page; files and pipes get the UTF-8 bytes.
-void writeText(Stream stream, std::string_view text) {
+bool writeText(Stream stream, std::string_view text) {
     HANDLE target = handle(stream);
     DWORD done = 0;
     if (!isTerminal(stream)) {
-        WriteFile(target, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-        return;
+        return WriteFile(target, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) !=
+                   0 &&
+               done == text.size();
     }
     std::array<wchar_t, 4096> wide{};
+    bool written = true;
     while (!text.empty()) {
         // Pieces end at a line feed or a character boundary, never inside a sequence.
         std::size_t piece = text.size() < 2048 ? text.size() : 2048;
@@ -55,9 +57,12 @@ void writeText(Stream stream, std::string_view text) {
         }
         const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(piece),
                                               wide.data(), static_cast<int>(wide.size()));
-        WriteConsoleW(target, wide.data(), static_cast<DWORD>(count), &done, nullptr);
+        written =
+            WriteConsoleW(target, wide.data(), static_cast<DWORD>(count), &done, nullptr) != 0 &&
+            written;
         text.remove_prefix(piece);
     }
+    return written;
 }
 
 // Ctrl-C aborts a console read, possibly before the handler's thread has set the flag, so

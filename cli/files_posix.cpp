@@ -1,8 +1,12 @@
+#include "cli/interrupt_posix.h"
 #include "cli/platform.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,13 +26,54 @@ bool toFileName(std::string_view name, FileName& fileName) {
 
 namespace {
 
-// One read, asked again only after a signal.
-ssize_t readSome(int fd, std::uint8_t* bytes, std::size_t count) {
-    ssize_t got = -1;
-    do {
-        got = ::read(fd, bytes, count);
-    } while (got < 0 && errno == EINTR);
-    return got;
+// The file opened for reading, or standard input for "-"; -1 when it cannot be, with errno.
+int openForReading(std::string_view name) {
+    if (name == StandardStreamName) {
+        return STDIN_FILENO;
+    }
+    FileName path{};
+    if (!toFileName(name, path)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::open(path.data(), O_RDONLY | O_CLOEXEC);
+}
+
+void closeOpened(int fd) {
+    if (fd != STDIN_FILENO && fd != STDOUT_FILENO) {
+        ::close(fd);
+    }
+}
+
+// Reads until bytes is full or the input ends: the count read, or -1 on an error or a stop
+// signal.
+long readFully(int fd, std::span<std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const long got = readWhenReady(fd, bytes.data() + done, bytes.size() - done);
+        if (got < 0) {
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<long>(done);
+}
+
+// Reads and drops up to limit bytes, counted in passed; -1 on an error or a stop signal.
+long passOver(int fd, std::uint64_t limit, std::uint64_t& passed) {
+    std::array<std::uint8_t, 4096> dropped{};
+    while (passed < limit) {
+        const long got = readFully(
+            fd, std::span(dropped).first(std::min<std::uint64_t>(limit - passed, dropped.size())));
+        if (got <= 0) {
+            return got;
+        }
+        passed += static_cast<std::uint64_t>(got);
+    }
+    return 0;
 }
 
 } // namespace
@@ -36,11 +81,7 @@ ssize_t readSome(int fd, std::uint8_t* bytes, std::size_t count) {
 WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
                             std::size_t& size) {
     size = 0;
-    FileName path{};
-    if (!toFileName(name, path)) {
-        return WholeFileRead::CannotRead;
-    }
-    const int fd = ::open(path.data(), O_RDONLY | O_CLOEXEC);
+    const int fd = openForReading(name);
     if (fd < 0) {
         return errno == ENOENT ? WholeFileRead::Missing : WholeFileRead::CannotRead;
     }
@@ -48,40 +89,199 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
     WholeFileRead result = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode)
                                ? WholeFileRead::Read
                                : WholeFileRead::CannotRead;
-    while (result == WholeFileRead::Read && size < buffer.size()) {
-        const ssize_t got = readSome(fd, buffer.data() + size, buffer.size() - size);
-        if (got == 0) {
-            break;
-        }
+    if (result == WholeFileRead::Read) {
+        const long got = readFully(fd, buffer);
+        std::array<std::uint8_t, 1> more{};
         if (got < 0) {
-            result = WholeFileRead::CannotRead;
-        } else {
-            size += static_cast<std::size_t>(got);
+            result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
+        } else if ((size = static_cast<std::size_t>(got)) == buffer.size() &&
+                   readFully(fd, more) != 0) {
+            result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::TooLarge;
         }
     }
-    std::uint8_t more = 0;
-    if (result == WholeFileRead::Read && size == buffer.size() && readSome(fd, &more, 1) != 0) {
-        result = WholeFileRead::TooLarge;
-    }
-    ::close(fd);
+    closeOpened(fd);
     return result;
 }
 
-bool sameFile(std::string_view first, std::string_view second) {
-    FileName firstPath{};
-    FileName secondPath{};
-    struct stat firstInfo {};
-    struct stat secondInfo {};
-    if (toFileName(first, firstPath) && toFileName(second, secondPath) &&
-        ::stat(firstPath.data(), &firstInfo) == 0 && ::stat(secondPath.data(), &secondInfo) == 0) {
-        return firstInfo.st_dev == secondInfo.st_dev && firstInfo.st_ino == secondInfo.st_ino;
+StretchRead readFileStretch(std::string_view name, std::uint32_t offset,
+                            std::span<std::uint8_t> bytes, std::uint64_t& fileSize) {
+    fileSize = 0;
+    const int fd = openForReading(name);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        if (fd >= 0) {
+            closeOpened(fd);
+        }
+        return StretchRead::CannotOpen;
     }
-    return first == second;
+    // A file of known length is read where the stretch lies; anything else from its start
+    // to its end, passing over what comes before and after the stretch.
+    long got = 0;
+    if (S_ISREG(info.st_mode)) {
+        fileSize = static_cast<std::uint64_t>(info.st_size);
+        got = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0 ? -1 : readFully(fd, bytes);
+    } else {
+        std::uint64_t before = 0;
+        std::uint64_t after = 0;
+        got = passOver(fd, offset, before);
+        if (got >= 0 && before == offset) {
+            got = readFully(fd, bytes);
+        } else if (got >= 0) {
+            got = 0;
+        }
+        if (got >= 0 && static_cast<std::size_t>(got) == bytes.size() &&
+            passOver(fd, UINT64_MAX, after) < 0) {
+            got = -1;
+        }
+        fileSize = before + static_cast<std::uint64_t>(std::max(got, 0L)) + after;
+    }
+    closeOpened(fd);
+    if (got < 0) {
+        return interruptRequested() ? StretchRead::Interrupted : StretchRead::CannotOpen;
+    }
+    return static_cast<std::size_t>(got) == bytes.size() ? StretchRead::Read
+                                                         : StretchRead::TooShort;
 }
 
-bool removeFile(std::string_view name) {
+FileKind fileKind(std::string_view name) {
+    if (name == StandardStreamName) {
+        return FileKind::Stream;
+    }
     FileName path{};
-    return toFileName(name, path) && ::unlink(path.data()) == 0;
+    struct stat info {};
+    if (!toFileName(name, path)) {
+        return FileKind::Unusable;
+    }
+    if (::stat(path.data(), &info) != 0) {
+        return errno == ENOENT ? FileKind::Missing : FileKind::Unusable;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return FileKind::Unusable;
+    }
+    return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Stream;
+}
+
+bool writeToStream(std::string_view name, std::string_view bytes) {
+    int fd = STDOUT_FILENO;
+    if (name != StandardStreamName) {
+        FileName path{};
+        // Opening a FIFO waits for its reader; a stop signal ends that wait.
+        fd = toFileName(name, path) && !interruptRequested()
+                 ? ::open(path.data(), O_WRONLY | O_CLOEXEC)
+                 : -1;
+    }
+    if (fd < 0) {
+        return false;
+    }
+    const bool written = writeWhenReady(fd, bytes.data(), bytes.size());
+    const bool closed = fd == STDOUT_FILENO || ::close(fd) == 0;
+    return written && closed;
+}
+
+namespace {
+
+// The temporary file a replaced file is written to, in the same folder.
+constexpr std::string_view TemporarySuffix = ".rfprog-new";
+
+} // namespace
+
+bool replaceFileText(std::string_view name, std::string_view text) {
+    FileName given{};
+    if (!toFileName(name, given)) {
+        return false;
+    }
+    // The file a link leads to is the one replaced, in its own folder; a name that leads
+    // nowhere yet is a new file.
+    std::array<char, PATH_MAX> resolved{};
+    const char* target =
+        ::realpath(given.data(), resolved.data()) != nullptr ? resolved.data() : given.data();
+    const std::string_view targetName(target);
+    FileName temporary{};
+    if (targetName.size() + TemporarySuffix.size() >= temporary.size()) {
+        return false;
+    }
+    std::copy(TemporarySuffix.begin(), TemporarySuffix.end(),
+              std::copy(targetName.begin(), targetName.end(), temporary.begin()));
+    struct stat existing {};
+    const bool exists = ::stat(target, &existing) == 0;
+    const int fd = ::open(temporary.data(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    // Whatever lies in the temporary's place is replaced, but only a file of its own gets
+    // the mode and the owner.
+    struct stat opened {};
+    bool written = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    if (written && exists) {
+        // The owner first: a change of owner may clear the set-ID bits the mode then restores.
+        // Only root may give a file away; for anyone else, EPERM leaves the process's own.
+        [[maybe_unused]] const int owned = ::fchown(fd, existing.st_uid, existing.st_gid);
+        written = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    }
+    written = written && writeWhenReady(fd, text.data(), text.size());
+    written = ::close(fd) == 0 && written;
+    FileName targetPath{};
+    if (written && toFileName(targetName, targetPath) &&
+        replaceImageFile(temporary.data(), targetPath.data())) {
+        return true;
+    }
+    ::unlink(temporary.data());
+    return false;
+}
+
+namespace {
+
+// The file's device and inode, or, for a name not there yet, its folder's and the name
+// within it.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool exists = false;
+    std::string_view leaf;
+};
+
+bool identify(std::string_view name, FileIdentity& identity) {
+    FileName path{};
+    struct stat info {};
+    if (!toFileName(name, path)) {
+        return false;
+    }
+    if (::stat(path.data(), &info) == 0) {
+        identity = {info.st_dev, info.st_ino, true, {}};
+        return true;
+    }
+    const std::size_t slash = name.rfind('/');
+    const std::string_view folder = slash == std::string_view::npos ? "."
+                                    : slash == 0                    ? "/"
+                                                 : std::string_view(name.data(), slash);
+    FileName folderPath{};
+    if (!toFileName(folder, folderPath) || ::stat(folderPath.data(), &info) != 0) {
+        return false;
+    }
+    identity = {info.st_dev, info.st_ino, false,
+                slash == std::string_view::npos
+                    ? name
+                    : std::string_view(name.data() + slash + 1, name.size() - slash - 1)};
+    return true;
+}
+
+} // namespace
+
+bool sameFile(std::string_view first, std::string_view second) {
+    FileIdentity a;
+    FileIdentity b;
+    return identify(first, a) && identify(second, b) && a.exists == b.exists &&
+           a.device == b.device && a.inode == b.inode && a.leaf == b.leaf;
+}
+
+bool isStandardOutput(std::string_view name) {
+    FileName path{};
+    struct stat named {};
+    struct stat output {};
+    return name == StandardStreamName ||
+           (toFileName(name, path) && ::stat(path.data(), &named) == 0 &&
+            ::fstat(STDOUT_FILENO, &output) == 0 && named.st_dev == output.st_dev &&
+            named.st_ino == output.st_ino);
 }
 
 bool OutputFile::create(std::string_view name) {
@@ -95,17 +295,7 @@ bool OutputFile::create(std::string_view name) {
 }
 
 bool OutputFile::write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+    return writeWhenReady(static_cast<int>(handle_), bytes.data(), bytes.size());
 }
 
 bool OutputFile::close() {

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
 namespace rfprog::cli {
 
 bool toFileName(std::string_view name, FileName& fileName) {
@@ -18,16 +22,70 @@ bool toFileName(std::string_view name, FileName& fileName) {
     return true;
 }
 
+namespace {
+
+// The file opened for reading, or standard input for "-".
+HANDLE openForReading(std::string_view name) {
+    if (name == StandardStreamName) {
+        return GetStdHandle(STD_INPUT_HANDLE);
+    }
+    FileName wide{};
+    if (!toFileName(name, wide)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), GENERIC_READ, FILE_SHARE_READ,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void closeOpened(std::string_view name, HANDLE file) {
+    if (name != StandardStreamName) {
+        CloseHandle(file);
+    }
+}
+
+// Reads until bytes is full or the input ends: the count, or -1 on an error. A pipe's
+// writer closing is its end.
+long readFully(HANDLE file, std::span<std::uint8_t> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        if (ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
+                     nullptr) == 0) {
+            if (GetLastError() == ERROR_BROKEN_PIPE) {
+                break;
+            }
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return static_cast<long>(done);
+}
+
+// Reads and drops up to limit bytes, counted in passed; -1 on an error.
+long passOver(HANDLE file, std::uint64_t limit, std::uint64_t& passed) {
+    std::array<std::uint8_t, 4096> dropped{};
+    while (passed < limit) {
+        const long got = readFully(
+            file, std::span(dropped).first(static_cast<std::size_t>(
+                      limit - passed < dropped.size() ? limit - passed : dropped.size())));
+        if (got <= 0) {
+            return got;
+        }
+        passed += static_cast<std::uint64_t>(got);
+    }
+    return 0;
+}
+
+} // namespace
+
 WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
                             std::size_t& size) {
     size = 0;
-    FileName wide{};
-    if (!toFileName(name, wide)) {
-        return WholeFileRead::CannotRead;
-    }
-    HANDLE file =
-        CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), GENERIC_READ, FILE_SHARE_READ,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = openForReading(name);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
@@ -35,64 +93,144 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
                    : WholeFileRead::CannotRead;
     }
     WholeFileRead result = WholeFileRead::Read;
-    while (size < buffer.size()) {
-        DWORD got = 0;
-        if (ReadFile(file, buffer.data() + size, static_cast<DWORD>(buffer.size() - size), &got,
-                     nullptr) == 0) {
-            result = WholeFileRead::CannotRead;
-            break;
-        }
-        if (got == 0) {
-            break;
-        }
-        size += got;
-    }
-    std::uint8_t more = 0;
-    DWORD extra = 0;
-    if (result == WholeFileRead::Read && size == buffer.size() &&
-        (ReadFile(file, &more, 1, &extra, nullptr) == 0 || extra != 0)) {
+    const long got = readFully(file, buffer);
+    std::array<std::uint8_t, 1> more{};
+    if (got < 0) {
+        result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
+    } else if ((size = static_cast<std::size_t>(got)) == buffer.size() &&
+               readFully(file, more) != 0) {
         result = WholeFileRead::TooLarge;
     }
-    CloseHandle(file);
+    closeOpened(name, file);
     return result;
+}
+
+StretchRead readFileStretch(std::string_view name, std::uint32_t offset,
+                            std::span<std::uint8_t> bytes, std::uint64_t& fileSize) {
+    fileSize = 0;
+    HANDLE file = openForReading(name);
+    if (file == INVALID_HANDLE_VALUE) {
+        return StretchRead::CannotOpen;
+    }
+    long got = 0;
+    LARGE_INTEGER size{};
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) != 0) {
+        fileSize = static_cast<std::uint64_t>(size.QuadPart);
+        LARGE_INTEGER at{};
+        at.QuadPart = offset;
+        got = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) == 0 ? -1 : readFully(file, bytes);
+    } else {
+        std::uint64_t before = 0;
+        std::uint64_t after = 0;
+        got = passOver(file, offset, before);
+        if (got >= 0 && before == offset) {
+            got = readFully(file, bytes);
+        } else if (got >= 0) {
+            got = 0;
+        }
+        if (got >= 0 && static_cast<std::size_t>(got) == bytes.size() &&
+            passOver(file, UINT64_MAX, after) < 0) {
+            got = -1;
+        }
+        fileSize = before + static_cast<std::uint64_t>(got < 0 ? 0 : got) + after;
+    }
+    closeOpened(name, file);
+    if (got < 0) {
+        return interruptRequested() ? StretchRead::Interrupted : StretchRead::CannotOpen;
+    }
+    return static_cast<std::size_t>(got) == bytes.size() ? StretchRead::Read
+                                                         : StretchRead::TooShort;
+}
+
+// A name the file system knows as no file or folder but does not call missing (a device,
+// a pipe) is written to as a stream.
+FileKind fileKind(std::string_view name) {
+    if (name == StandardStreamName) {
+        return FileKind::Stream;
+    }
+    FileName wide{};
+    if (!toFileName(name, wide)) {
+        return FileKind::Unusable;
+    }
+    const DWORD attributes = GetFileAttributesW(reinterpret_cast<const wchar_t*>(wide.data()));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Missing
+                                                                              : FileKind::Stream;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Unusable : FileKind::Regular;
+}
+
+bool writeToStream(std::string_view name, std::string_view bytes) {
+    HANDLE file = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (name != StandardStreamName) {
+        FileName wide{};
+        file = toFileName(name, wide)
+                   ? CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)
+                   : INVALID_HANDLE_VALUE;
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const bool done =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != 0 &&
+        written == bytes.size();
+    const bool closed = name == StandardStreamName || CloseHandle(file) != 0;
+    return done && closed;
 }
 
 namespace {
 
-// The volume and index of an existing file or folder; false when it cannot be opened.
-bool fileIdentity(std::string_view name, BY_HANDLE_FILE_INFORMATION& info) {
-    FileName wide{};
-    if (!toFileName(name, wide)) {
-        return false;
-    }
-    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(wide.data()), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool known = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    return known;
-}
+constexpr std::string_view TemporarySuffix = ".rfprog-new";
 
 } // namespace
 
-bool sameFile(std::string_view first, std::string_view second) {
-    BY_HANDLE_FILE_INFORMATION firstInfo{};
-    BY_HANDLE_FILE_INFORMATION secondInfo{};
-    if (fileIdentity(first, firstInfo) && fileIdentity(second, secondInfo)) {
-        return firstInfo.dwVolumeSerialNumber == secondInfo.dwVolumeSerialNumber &&
-               firstInfo.nFileIndexHigh == secondInfo.nFileIndexHigh &&
-               firstInfo.nFileIndexLow == secondInfo.nFileIndexLow;
+bool replaceFileText(std::string_view name, std::string_view text) {
+    std::array<char, std::tuple_size_v<FileName> + TemporarySuffix.size()> buffer{};
+    if (name.size() + TemporarySuffix.size() > buffer.size()) {
+        return false;
     }
-    return first == second;
+    std::copy(TemporarySuffix.begin(), TemporarySuffix.end(),
+              std::copy(name.begin(), name.end(), buffer.begin()));
+    const std::string_view temporary(buffer.data(), name.size() + TemporarySuffix.size());
+    OutputFile file;
+    bool written = file.create(temporary) && file.write(text);
+    written = file.close() && written;
+    FileName temporaryName{};
+    FileName targetName{};
+    if (!toFileName(temporary, temporaryName)) {
+        return false;
+    }
+    if (written && toFileName(name, targetName) &&
+        replaceImageFile(temporaryName.data(), targetName.data())) {
+        return true;
+    }
+    DeleteFileW(reinterpret_cast<const wchar_t*>(temporaryName.data()));
+    return false;
 }
 
-bool removeFile(std::string_view name) {
-    FileName wide{};
-    return toFileName(name, wide) &&
-           DeleteFileW(reinterpret_cast<const wchar_t*>(wide.data())) != 0;
+bool isStandardOutput(std::string_view name) {
+    return name == StandardStreamName;
+}
+
+// The full paths compared without regard to case, as the file system names them.
+bool sameFile(std::string_view first, std::string_view second) {
+    FileName a{};
+    FileName b{};
+    std::array<wchar_t, 1024> fullA{};
+    std::array<wchar_t, 1024> fullB{};
+    if (!toFileName(first, a) || !toFileName(second, b)) {
+        return false;
+    }
+    const DWORD lengthA = GetFullPathNameW(reinterpret_cast<const wchar_t*>(a.data()),
+                                           static_cast<DWORD>(fullA.size()), fullA.data(), nullptr);
+    const DWORD lengthB = GetFullPathNameW(reinterpret_cast<const wchar_t*>(b.data()),
+                                           static_cast<DWORD>(fullB.size()), fullB.data(), nullptr);
+    return lengthA > 0 && lengthA < fullA.size() && lengthB > 0 && lengthB < fullB.size() &&
+           lstrcmpiW(fullA.data(), fullB.data()) == 0;
 }
 
 bool OutputFile::create(std::string_view name) {

@@ -5,7 +5,11 @@
 #include <cerrno>
 #include <csignal>
 
+#include <algorithm>
+#include <climits>
+
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace rfprog::cli {
@@ -52,6 +56,60 @@ bool interruptRequested() {
 
 int interruptDescriptor() {
     return SignalPipe[0];
+}
+
+// After a stop, output still gets a moment for room, so that a reader that is draining
+// (a trace into a pipe) gets the rest; input does not.
+constexpr int OutputGraceMilliseconds = 1000;
+
+bool waitUntilReady(int fd, short events) {
+    for (;;) {
+        const bool stopped = interruptRequested();
+        pollfd waits[] = {{fd, events, 0}, {SignalPipe[0], POLLIN, 0}};
+        const int timeout = !stopped ? -1 : events == POLLOUT ? OutputGraceMilliseconds : 0;
+        const int ready = ::poll(waits, stopped || SignalPipe[0] < 0 ? 1 : 2, timeout);
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready < 0 || waits[0].revents != 0) {
+            return true; // ready, or the transfer itself reports the problem
+        }
+        if (stopped) {
+            return false;
+        }
+    }
+}
+
+long readWhenReady(int fd, void* bytes, unsigned long count) {
+    for (;;) {
+        if (!waitUntilReady(fd, POLLIN)) {
+            return -1;
+        }
+        const ssize_t got = ::read(fd, bytes, count);
+        if (got >= 0 || (errno != EINTR && errno != EAGAIN)) {
+            return got;
+        }
+    }
+}
+
+// A piece no larger than PIPE_BUF fits into a pipe that polls writable, so the write
+// itself does not wait.
+bool writeWhenReady(int fd, const char* bytes, unsigned long count) {
+    while (count > 0) {
+        if (!waitUntilReady(fd, POLLOUT)) {
+            return false;
+        }
+        const ssize_t written = ::write(fd, bytes, std::min<unsigned long>(count, PIPE_BUF));
+        if (written < 0 && (errno == EINTR || errno == EAGAIN)) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        count -= static_cast<unsigned long>(written);
+    }
+    return true;
 }
 
 } // namespace rfprog::cli

@@ -134,12 +134,12 @@ Number romAddress(const OperationContext& context) {
     return Number::hex(context.options.block.romOffset, 3);
 }
 
-// The checksums of the block as the ROM holds it, one line on standard output.
-void printChecksums(std::span<const std::uint8_t> bytes) {
+// The checksums of the block as the ROM holds it, one line with the results.
+void printChecksums(const Console& console, std::span<const std::uint8_t> bytes) {
     const ChecksumLine checksums(blockChecksums(bytes));
     Line line;
     line.add(checksums.text()).add('\n');
-    writeText(Stream::Out, line.view());
+    console.resultText(line.view());
 }
 
 // The bytes of expected that a comparison looks at: those FILE defines.
@@ -220,7 +220,7 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
                                 romAddress(context).view(), doneMore[0], doneMore[1]},
                                tail.view());
         if (texts.checksums) {
-            printChecksums(context.romBlock);
+            printChecksums(context.console, context.romBlock);
         }
         return ExitStatus::Success;
     }
@@ -265,7 +265,7 @@ ExitStatus readOperation(OperationContext& context) {
     context.console.result(raw ? Text::ReadDone : Text::ReadIntoRecordDone,
                            {blockLength(context).view(), romAddress(context).view(), options.file,
                             fileAddress.view()});
-    printChecksums(context.romBlock);
+    printChecksums(context.console, context.romBlock);
     return ExitStatus::Success;
 }
 

@@ -239,6 +239,9 @@ constexpr std::uint64_t RecordAddressSpaceEnd = std::uint64_t{MaxRecordFileOffse
 // --format, or else FILE's extension.
 bool parseFormat(const Typed& typed, Options& options, UsageError& error) {
     if (!typed.formatGiven) {
+        if (options.file == StandardStreamName) {
+            return fail(error, Text::FormatNeededForStream);
+        }
         options.format = formatForFileName(options.file);
         return true;
     }
@@ -321,6 +324,9 @@ bool checkApplicable(const Typed& typed, const Options& options, UsageError& err
     }
     if (options.emulator && options.operation != Operation::Write) {
         return fail(error, Text::OptionNotForOperation, "--emulator", name);
+    }
+    if (options.emulator && options.file == StandardStreamName && !options.yes) {
+        return fail(error, Text::EmulatorStreamNeedsYes);
     }
     if (options.hold && options.operation != Operation::Timer) {
         return fail(error, Text::OptionNotForOperation, "--hold", name);

@@ -9,11 +9,11 @@ namespace rfprog::cli {
 
 namespace {
 
-void printLine(Stream stream, std::string_view prefix, std::string_view pattern,
-               TextArguments arguments, std::string_view tail = {}) {
+Line formatLine(std::string_view prefix, std::string_view pattern, TextArguments arguments,
+                std::string_view tail = {}) {
     Line line;
     line.add(prefix).format(pattern, arguments).add(tail).add('\n');
-    writeText(stream, line.view());
+    return line;
 }
 
 } // namespace
@@ -121,20 +121,30 @@ Line& Line::format(std::string_view pattern, TextArguments arguments) {
     return *this;
 }
 
+void Console::print(Stream stream, std::string_view text) const {
+    if (!writeText(stream, text)) {
+        (stream == Stream::Out ? outputFailed_ : errorFailed_) = true;
+    }
+}
+
 void Console::result(Text id, TextArguments arguments) const {
-    printLine(Stream::Out, {}, text(id), arguments);
+    print(results_, formatLine({}, text(id), arguments).view());
 }
 
 void Console::result(Text id, TextArguments arguments, std::string_view tail) const {
-    printLine(Stream::Out, {}, text(id), arguments, tail);
+    print(results_, formatLine({}, text(id), arguments, tail).view());
 }
 
 void Console::error(Text id, TextArguments arguments) const {
-    printLine(Stream::Err, "rfprog-cli: ", text(id), arguments);
+    print(Stream::Err, formatLine("rfprog-cli: ", text(id), arguments).view());
 }
 
 void Console::note(Text id, TextArguments arguments) const {
-    printLine(Stream::Err, {}, text(id), arguments);
+    print(Stream::Err, formatLine({}, text(id), arguments).view());
+}
+
+void Console::resultText(std::string_view text) const {
+    print(results_, text);
 }
 
 } // namespace rfprog::cli

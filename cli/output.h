@@ -1,8 +1,9 @@
 // Lines of text built in fixed buffers, and the console that prints the program's texts
-// in the user's language: results on standard output, errors and questions on standard
-// error.
+// in the user's language: results on standard output (on standard error while standard
+// output carries FILE), errors and questions on standard error.
 #pragma once
 
+#include "cli/platform.h"
 #include "cli/texts.h"
 
 #include <array>
@@ -67,9 +68,24 @@ class Console {
     void error(Text id, TextArguments arguments = {}) const;
     // A question, hint or note: one line on standard error.
     void note(Text id, TextArguments arguments = {}) const;
+    // Lines of a result made elsewhere, as they are.
+    void resultText(std::string_view text) const;
+
+    // From now on results go to standard error: standard output carries FILE.
+    void resultsToError() { results_ = Stream::Err; }
+    // Whether a text did not reach standard output or standard error.
+    bool outputFailed() const { return outputFailed_; }
+    bool errorFailed() const { return errorFailed_; }
 
   private:
+    void print(Stream stream, std::string_view text) const;
+
     Language language_;
+    Stream results_ = Stream::Out;
+    // Set by the const printing functions: a failed write is what is printed, not what is
+    // said.
+    mutable bool outputFailed_ = false;
+    mutable bool errorFailed_ = false;
 };
 
 } // namespace rfprog::cli

@@ -15,7 +15,9 @@ namespace rfprog::cli {
 // The console (console_*.cpp). Texts are UTF-8.
 enum class Stream { In, Out, Err };
 bool isTerminal(Stream stream);
-void writeText(Stream stream, std::string_view text);
+// False when not all of the text reached the stream: a full disk, a closed pipe, or a stop
+// signal while the stream could take nothing more.
+bool writeText(Stream stream, std::string_view text);
 // Whether stream is a terminal that shows colours, and the user has not asked for none
 // (NO_COLOR set to anything).
 bool colourTerminal(Stream stream);
@@ -34,7 +36,10 @@ std::string_view environmentValue(const char* name, std::span<char> buffer);
 void installInterruptHandlers();
 bool interruptRequested();
 
-// Files (files_*.cpp).
+// Files (files_*.cpp). Reads and writes that wait on a pipe or a terminal end on a stop
+// signal.
+// FILE as "-": standard input for write and verify, standard output for read.
+inline constexpr std::string_view StandardStreamName = "-";
 // A name as image/ takes it: the system's longest path on Linux, the length the Windows
 // build has always allowed.
 #ifdef _WIN32
@@ -45,16 +50,35 @@ using FileName = std::array<FileNameChar, 4096>;
 // A UTF-8 name, zero-terminated in fileName as image/ takes it (the same bytes on POSIX,
 // UTF-16 on Windows); false when it cannot be one.
 bool toFileName(std::string_view name, FileName& fileName);
-enum class WholeFileRead { Read, Missing, CannotRead, TooLarge };
-// The whole of a UTF-8 named file into buffer, its length in size. Missing: the name
-// names nothing (a new file); CannotRead: a directory, no rights, an unusable name.
+enum class WholeFileRead { Read, Missing, CannotRead, TooLarge, Interrupted };
+// The whole of a UTF-8 named file (or standard input) into buffer, its length in size.
+// Missing: the name names nothing (a new file); CannotRead: a directory, no rights, an
+// unusable name.
 WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffer,
                             std::size_t& size);
-// Whether two UTF-8 names name one file: the same file where both exist, else the same
-// name.
+enum class StretchRead { Read, CannotOpen, TooShort, Interrupted };
+// bytes.size() bytes from offset of a named file or of standard input, and the length of
+// the whole in fileSize (what a pipe gives up to its end).
+StretchRead readFileStretch(std::string_view name, std::uint32_t offset,
+                            std::span<std::uint8_t> bytes, std::uint64_t& fileSize);
+enum class FileKind {
+    Missing,  // nothing by that name: a new file
+    Regular,  // a file that can be read and replaced
+    Stream,   // standard output, a pipe, a FIFO or a device: written to, never read
+    Unusable, // a directory, or a name that cannot be one
+};
+FileKind fileKind(std::string_view name);
+// Bytes into a Stream kind of file, from its start, without truncating or reading it.
+bool writeToStream(std::string_view name, std::string_view bytes);
+// The text in place of the file in one step, so that a reader sees the old file or the new
+// one whole. A symbolic link is followed and stays; the file keeps its mode (and owner,
+// where the process may set it).
+bool replaceFileText(std::string_view name, std::string_view text);
+// Whether the name is standard output's file: "-", or another name for the same file.
+bool isStandardOutput(std::string_view name);
+// Whether two names name one file: the same device and inode (on Windows, the same full
+// path); for a file not there yet, the same name in the same folder.
 bool sameFile(std::string_view first, std::string_view second);
-// Removes the file; false when it could not.
-bool removeFile(std::string_view name);
 // A file written from the start: created, or truncated when it exists.
 class OutputFile {
   public:

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace rfprog::cli {
@@ -20,8 +23,8 @@ RecordTable recordTable;
 constexpr std::size_t RewriteRoom = std::size_t{64} * 1024;
 std::array<std::uint8_t, MaxRecordFileSize + RewriteRoom> rewrittenText;
 
-// The temporary file a rewritten record file is written to, beside it.
-constexpr std::string_view TemporarySuffix = ".rfprog-new";
+// The ranges a refusal names; the rest are counted.
+constexpr std::size_t ShownRanges = 8;
 
 Text faultText(RecordFault fault) {
     switch (fault) {
@@ -67,6 +70,8 @@ ExitStatus readRecordFile(const Options& options, const Console& console, bool m
     switch (readWholeFile(options.file, recordText, size)) {
     case WholeFileRead::Read:
         break;
+    case WholeFileRead::Interrupted:
+        return ExitStatus::Interrupted;
     case WholeFileRead::Missing:
         if (mayBeNew) {
             return ExitStatus::Success;
@@ -107,55 +112,92 @@ std::uint32_t blockAddress(const Options& options, const RecordFileSummary& summ
     return base + options.block.romOffset;
 }
 
-ExitStatus loadRawBlock(const Options& options, const FileNameChar* name,
-                        std::span<std::uint8_t> block, const Console& console) {
-    switch (loadFileBlock(name, options.block, block)) {
-    case FileBlockLoad::Loaded:
-        return ExitStatus::Success;
-    case FileBlockLoad::CannotOpen:
+ExitStatus loadRawBlock(const Options& options, std::span<std::uint8_t> block,
+                        const Console& console) {
+    const BlockParameters& parameters = options.block;
+    std::uint64_t fileSize = 0;
+    switch (readFileStretch(options.file, parameters.fileOffset, block, fileSize)) {
+    case StretchRead::Read:
+        break;
+    case StretchRead::Interrupted:
+        return ExitStatus::Interrupted;
+    case StretchRead::CannotOpen:
         console.error(Text::FileCannotOpen, {options.file});
         return ExitStatus::File;
-    case FileBlockLoad::TooShort:
-        break;
+    case StretchRead::TooShort:
+        console.error(Text::FileTooShort, {options.file, Number::decimal(parameters.length).view(),
+                                           Number::hex(parameters.fileOffset, 1).view()});
+        return ExitStatus::File;
     }
-    console.error(Text::FileTooShort, {options.file, Number::decimal(options.block.length).view(),
-                                       Number::hex(options.block.fileOffset, 1).view()});
-    return ExitStatus::File;
+    // A file longer than the block is used as the dialog uses it; the rest is named, so
+    // that nothing is left out unsaid.
+    const std::uint32_t end = parameters.fileOffset + parameters.length;
+    if (fileSize > end) {
+        const bool large = fileSize > UINT32_MAX;
+        console.error(Text::RawStretchUsed,
+                      {options.file,
+                       large ? std::string_view(">4294967295")
+                             : Number::decimal(static_cast<std::uint32_t>(fileSize)).view(),
+                       Number::hex(parameters.fileOffset, 1).view(),
+                       Number::hex(end - 1, 1).view()});
+    }
+    return ExitStatus::Success;
 }
 
-// The text into a temporary file beside FILE, then in FILE's place.
-bool replaceWithText(const Options& options, const FileNameChar* name,
-                     std::span<const std::uint8_t> text) {
-    std::array<char, std::tuple_size_v<FileName> + TemporarySuffix.size()> buffer{};
-    if (options.file.size() + TemporarySuffix.size() > buffer.size()) {
-        return false;
+// The ranges a record file defines, as "0x0000-0x0002, 0xF800-0xFFFF and 3 more ranges".
+void appendRanges(const DefinedRanges& found, std::span<const AddressRange> ranges,
+                  const Console& console, Line& line) {
+    for (std::size_t i = 0; i < std::min(found.count, ranges.size()); ++i) {
+        line.add(i == 0 ? "" : ", ")
+            .add(Number::hex(ranges[i].first, 4).view())
+            .add('-')
+            .add(Number::hex(ranges[i].last, 4).view());
     }
-    const auto end = std::copy(options.file.begin(), options.file.end(), buffer.begin());
-    std::copy(TemporarySuffix.begin(), TemporarySuffix.end(), end);
-    const std::string_view temporary(buffer.data(), options.file.size() + TemporarySuffix.size());
+    if (found.count > ranges.size()) {
+        line.format(
+            console.text(Text::RecordMoreRanges),
+            {Number::decimal(static_cast<std::uint32_t>(found.count - ranges.size())).view()});
+    }
+}
 
-    OutputFile file;
-    bool written = file.create(temporary) &&
-                   file.write({reinterpret_cast<const char*>(text.data()), text.size()});
-    written = file.close() && written;
-    FileName temporaryName{};
-    if (written && toFileName(temporary, temporaryName) &&
-        replaceImageFile(temporaryName.data(), name)) {
-        return true;
+// Data the block leaves out: refused when the user has not placed the block and the data
+// lie beyond the ROM's stretch from the file's base (they cannot be what this ROM takes),
+// noted otherwise.
+ExitStatus checkDataOutside(const Options& options, const RecordFileSummary& summary,
+                            std::uint32_t address, std::uint32_t length, const Console& console) {
+    std::array<AddressRange, ShownRanges> ranges{};
+    const std::uint32_t base = summary.hasData ? recordFileBase(summary.lowestAddress) : 0;
+    const DefinedRanges beyondRom =
+        definedRanges(recordTable, {base, base + (RomSize - 1)}, ranges);
+    if (!options.fileOffsetGiven && beyondRom.outside > 0) {
+        Line defined;
+        appendRanges(beyondRom, ranges, console, defined);
+        console.error(Text::RecordOutsideRom,
+                      {options.file, Number::hex(base, 4).view(), defined.view()});
+        return ExitStatus::Usage;
     }
-    removeFile(temporary);
-    return false;
+    const DefinedRanges beyondBlock =
+        definedRanges(recordTable, {address, address + (length - 1)}, {});
+    if (beyondBlock.outside > 0) {
+        console.error(
+            Text::RecordOutsideBlock,
+            {options.file,
+             Number::decimal(static_cast<std::uint32_t>(
+                                 std::min<std::uint64_t>(beyondBlock.outside, UINT32_MAX)))
+                 .view(),
+             Number::hex(address, 4).view(), Number::hex(address + (length - 1), 4).view()});
+    }
+    return ExitStatus::Success;
 }
 
 } // namespace
 
-ExitStatus loadBlockFromFile(const Options& options, const FileNameChar* name,
-                             std::span<std::uint8_t> block, std::span<bool> defined,
-                             const Console& console, FilePlace& place) {
+ExitStatus loadBlockFromFile(const Options& options, std::span<std::uint8_t> block,
+                             std::span<bool> defined, const Console& console, FilePlace& place) {
     place = {};
     if (options.format == RecordFormat::Raw) {
         place.address = options.block.fileOffset;
-        return loadRawBlock(options, name, block, console);
+        return loadRawBlock(options, block, console);
     }
     std::size_t size = 0;
     RecordFileSummary summary;
@@ -174,13 +216,22 @@ ExitStatus loadBlockFromFile(const Options& options, const FileNameChar* name,
         return ExitStatus::File;
     }
     place.undefined = length - count;
-    return ExitStatus::Success;
+    return checkDataOutside(options, summary, place.address, length, console);
 }
 
 ExitStatus prepareReadIntoFile(const Options& options, const Console& console, FilePlace& place) {
     place = {};
+    place.stream = fileKind(options.file) == FileKind::Stream;
     if (options.format == RecordFormat::Raw) {
         place.address = options.block.fileOffset;
+        if (place.stream && place.address != 0) {
+            console.error(Text::StreamWithOffset, {options.file});
+            return ExitStatus::Usage;
+        }
+        return ExitStatus::Success;
+    }
+    if (place.stream) {
+        place.address = blockAddress(options, {});
         return ExitStatus::Success;
     }
     RecordFileSummary summary;
@@ -194,7 +245,10 @@ ExitStatus storeReadBlock(const Options& options, const FileNameChar* name,
                           const Console& console) {
     bool stored = false;
     if (options.format == RecordFormat::Raw) {
-        stored = writeImageBlock(name, block, place.address) == ImageTransferred;
+        stored = place.stream
+                     ? writeToStream(options.file,
+                                     {reinterpret_cast<const char*>(block.data()), block.size()})
+                     : writeImageBlock(name, block, place.address) == ImageTransferred;
     } else {
         const auto size =
             place.existingSize == 0
@@ -203,7 +257,13 @@ ExitStatus storeReadBlock(const Options& options, const FileNameChar* name,
                       options.format,
                       std::span<const std::uint8_t>(recordText).first(place.existingSize),
                       place.address, block, rewrittenText);
-        stored = size && replaceWithText(options, name, std::span(rewrittenText).first(*size));
+        const std::string_view text(reinterpret_cast<const char*>(rewrittenText.data()),
+                                    size.value_or(0));
+        stored = size && (place.stream ? writeToStream(options.file, text)
+                                       : replaceFileText(options.file, text));
+    }
+    if (!stored && interruptRequested()) {
+        return ExitStatus::Interrupted;
     }
     if (!stored) {
         console.error(Text::FileCannotWrite, {options.file});

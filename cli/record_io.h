@@ -21,17 +21,20 @@ struct FilePlace {
     std::uint32_t address = 0;    // the file offset (raw) or the file address (record files)
     std::uint32_t undefined = 0;  // write, verify: bytes of the block a record file leaves out
     std::size_t existingSize = 0; // read into an existing record file: the length of its text
+    bool stream = false;          // read into standard output, a pipe or a device
 };
 
 // write, verify: the block from FILE into block. For a record file, the bytes it does
 // not define are FFh and defined tells which it does (as long as block); a raw file
-// defines every byte and leaves defined alone.
-ExitStatus loadBlockFromFile(const Options& options, const FileNameChar* name,
-                             std::span<std::uint8_t> block, std::span<bool> defined,
-                             const Console& console, FilePlace& place);
+// defines every byte and leaves defined alone. A record file with data beyond the ROM's
+// stretch from its base is refused unless --file-offset places the block; file bytes
+// the block leaves out are noted.
+ExitStatus loadBlockFromFile(const Options& options, std::span<std::uint8_t> block,
+                             std::span<bool> defined, const Console& console, FilePlace& place);
 
 // read, before the port is opened: the address the block goes to and, for an existing
-// record file, its text, checked and kept for storeReadBlock.
+// record file, its text, checked and kept for storeReadBlock. FILE that is not a regular
+// file gets a new file's text and is never read.
 ExitStatus prepareReadIntoFile(const Options& options, const Console& console, FilePlace& place);
 
 // read: the block into FILE. A raw file is patched in place; a record file is written

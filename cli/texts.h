@@ -70,6 +70,18 @@ enum class Language { English, Russian };
       "в терминале или добавьте --yes")                                                            \
     X(SameFileTwice, "{1} {2} names the same file as {3}",                                         \
       "{1} {2} указывает на тот же файл, что и {3}")                                               \
+    X(FormatNeededForStream,                                                                       \
+      "FILE - (standard input or output) has no extension to tell its format: add --format raw, "  \
+      "ihex or srec",                                                                              \
+      "у ФАЙЛА - (стандартный ввод или вывод) нет расширения, по которому виден формат: добавьте " \
+      "--format raw, ihex или srec")                                                               \
+    X(EmulatorStreamNeedsYes,                                                                      \
+      "write --emulator - reads FILE from standard input, so the questions cannot be answered "    \
+      "there: add --yes",                                                                          \
+      "write --emulator - читает ФАЙЛ со стандартного ввода, и отвечать на вопросы там нельзя: "   \
+      "добавьте --yes")                                                                            \
+    X(TraceIsAnotherFile, "--trace {1} is the same file as {2}: the trace would overwrite it",     \
+      "--trace {1} — тот же файл, что и {2}: трассировка затёрла бы его")                          \
     X(HelpHint, "Try rfprog-cli --help.", "Справка: rfprog-cli --help.")
 
 // Files that cannot be read or written: FILE, the trace and the simulated board's memory.
@@ -83,6 +95,14 @@ enum class Language { English, Russian };
       "не удаётся записать {1}: проверьте имя, папку, права и свободное место")                    \
     X(TraceCannotWrite, "cannot write the trace file {1}",                                         \
       "не удаётся записать файл трассировки {1}")                                                  \
+    X(StreamWithOffset,                                                                            \
+      "{1} is not a regular file: a raw block goes into it at file offset 0 only",                 \
+      "{1} не обычный файл: необработанный блок записывается в него только со смещения 0")         \
+    X(RawStretchUsed, "{1}: the file is {2} bytes long; the block takes its bytes {3} to {4}",     \
+      "{1}: длина файла {2} байт; блок берёт его байты с {3} по {4}")                              \
+    X(ResultsNotWritten,                                                                           \
+      "cannot write to standard output: the results did not reach it",                             \
+      "не удаётся писать в стандартный вывод: результаты туда не попали")                          \
     X(SimFileCannotWrite, "cannot keep the simulated board's memory in {1}",                       \
       "не удаётся сохранить память модели программатора в {1}")
 
@@ -111,6 +131,15 @@ enum class Language { English, Russian };
       "{1}:{2}: больше 65536 записей данных")                                                      \
     X(RecordNoData, "{1}: no data in the block: the file defines nothing from address {2} to {3}", \
       "{1}: в блоке нет данных: файл ничего не задаёт с адреса {2} по {3}")                        \
+    X(RecordOutsideRom,                                                                            \
+      "{1}: the file defines data beyond the ROM's 2048 bytes from file address {2}: it defines "  \
+      "{3}; choose the block's place in the file with --file-offset",                              \
+      "{1}: в файле есть данные за пределами 2048 байт ПЗУ от адреса {2} в файле: файл задаёт "    \
+      "{3}; выберите место блока в файле параметром --file-offset")                                \
+    X(RecordMoreRanges, " and {1} more ranges", " и ещё диапазонов: {1}")                          \
+    X(RecordOutsideBlock,                                                                          \
+      "{1}: {2} bytes of the file lie outside the block ({3} to {4}) and are not used",            \
+      "{1}: байтов файла вне блока (с {3} по {4}), которые не используются: {2}")                  \
     X(RecordEndMissing,                                                                            \
       "{1}:{2}: warning: the file ends without an end record; it may be incomplete",               \
       "{1}:{2}: предупреждение: файл кончается без завершающей записи; возможно, он неполный")     \

@@ -115,7 +115,16 @@ Block (numbers decimal, or hexadecimal with 0x; ROM offset + length <= 0x800):
 
 A record file holds addresses, not a run of bytes. Its base, the lowest address
 rounded down to 0x800 (0 for a new file), stands for ROM 0. write leaves the
-bytes the file does not define as they are in the ROM; verify skips them.
+bytes the file does not define as they are in the ROM; verify skips them. A
+file with data beyond the 0x800 bytes from its base is refused (status 2) and
+its address ranges listed, unless --file-offset places the block. File bytes
+the block leaves out (records, the rest of a longer raw file) are named.
+
+FILE "-" is standard input (write, verify) or standard output (read; the
+results then go to standard error); --format is then needed, and write
+--emulator - needs --yes. read into a pipe or device writes a new file's text
+and never reads it; into a record file through a symbolic link it replaces the
+file linked to, keeping its mode.
 
 Port:
   --port PORT   lpt1, lpt2, lpt3 (0x378, 0x278, 0x3BC), a base address such as
@@ -124,7 +133,9 @@ Port:
                 /dev/parport0 on Linux. The simulated board takes
                 RFPROG_SIM_EMULATOR, RFPROG_SIM_TIMER and RFPROG_SIM_FAULTS.
   --ecr N       the port's extended control register (Linux, with lptN or an address)
-  --trace FILE  write every port access into FILE, one line each ("W 37A 00")
+  --trace FILE  write every port access into FILE, one line each ("W 37A 00");
+                refused when it is FILE or the simulated board's ROM or
+                emulator file, by any name
 
 Other options:
   --reads N     read, verify, blank and the verification of write: read the
@@ -166,7 +177,8 @@ Exit status:
        not programmable, unstable reads, timer silent, self-test fault
   2    usage error
   3    the port cannot be opened or used
-  4    a file cannot be read or written
+  4    a file cannot be read or written, or the results did not reach
+       standard output or standard error
   130  interrupted, or stopped at a question (the programming voltage is
        switched off first)
 )",
@@ -205,7 +217,16 @@ Exit status:
 В файле записей хранятся адреса, а не подряд идущие байты. Его база — наименьший
 адрес, округлённый вниз до кратного 0x800 (0 для нового файла), — соответствует
 адресу 0 ПЗУ. write оставляет байты, которых нет в файле, в ПЗУ как были;
-verify их не сравнивает.
+verify их не сравнивает. Файл с данными за пределами 0x800 байт от его базы
+отвергается (код 2) с перечнем его диапазонов адресов, если блок не размещён
+параметром --file-offset. О байтах файла вне блока (записи, остаток длинного
+двоичного файла) сообщается.
+
+ФАЙЛ "-" — стандартный ввод (write, verify) или стандартный вывод (read;
+результаты тогда идут в стандартный поток ошибок); тогда нужен --format, а
+write --emulator - требует --yes. read в канал или устройство пишет текст
+нового файла и никогда его не читает; в файл записей по символической ссылке —
+заменяет файл, на который она указывает, сохраняя его права.
 
 Порт:
   --port ПОРТ   lpt1, lpt2, lpt3 (0x378, 0x278, 0x3BC), базовый адрес вроде
@@ -214,7 +235,9 @@ verify их не сравнивает.
                 lpt1 в Windows, /dev/parport0 в Linux. Модель учитывает
                 RFPROG_SIM_EMULATOR, RFPROG_SIM_TIMER и RFPROG_SIM_FAULTS.
   --ecr N       расширенный регистр управления порта (Linux, с lptN или адресом)
-  --trace ФАЙЛ  записывать каждое обращение к порту в ФАЙЛ, по строке ("W 37A 00")
+  --trace ФАЙЛ  записывать каждое обращение к порту в ФАЙЛ, по строке ("W 37A 00");
+                отвергается, если это ФАЙЛ, файл ПЗУ или эмулятора модели,
+                под любым именем
 
 Прочие параметры:
   --reads N     read, verify, blank и проверка после write: прочитать блок
@@ -256,7 +279,8 @@ read, write и verify выводят в конце строку контроль
        стёрто, запись невозможна, неустойчивое чтение, таймер молчит, неисправность при самопроверке
   2    ошибка в параметрах
   3    порт не открывается или не работает
-  4    файл не читается или не записывается
+  4    файл не читается или не записывается, или результаты не попали в
+       стандартный вывод или поток ошибок
   130  прервано или остановлено на вопросе (напряжение программирования
        сначала выключается)
 )"};

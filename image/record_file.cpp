@@ -700,6 +700,43 @@ std::uint32_t fillRecordWindow(const RecordTable& table, std::span<const std::ui
     return count;
 }
 
+// The parse leaves the table sorted by address (firstConflictLine).
+DefinedRanges definedRanges(const RecordTable& table, AddressRange window,
+                            std::span<AddressRange> ranges) {
+    DefinedRanges found;
+    std::uint64_t first = 0;
+    std::uint64_t end = 0; // one past the open range; 0 while none is open
+    const auto close = [&] {
+        if (end == 0) {
+            return;
+        }
+        if (found.count < ranges.size()) {
+            ranges[found.count] = {static_cast<std::uint32_t>(first),
+                                   static_cast<std::uint32_t>(end - 1)};
+        }
+        ++found.count;
+        const std::uint64_t insideFirst = std::max<std::uint64_t>(first, window.first);
+        const std::uint64_t insideEnd =
+            std::min<std::uint64_t>(end, std::uint64_t{window.last} + 1);
+        found.outside += (end - first) - (insideEnd > insideFirst ? insideEnd - insideFirst : 0);
+    };
+    for (const DataRecord& record : std::span(table.records).first(table.count)) {
+        const std::uint64_t recordEnd = std::uint64_t{record.address} + record.length;
+        if (record.length == 0) {
+            continue;
+        }
+        if (end != 0 && record.address <= end) {
+            end = std::max(end, recordEnd);
+            continue;
+        }
+        close();
+        first = record.address;
+        end = recordEnd;
+    }
+    close();
+    return found;
+}
+
 std::optional<std::size_t> writeRecordFile(RecordFormat format, std::uint32_t address,
                                            std::span<const std::uint8_t> block,
                                            std::span<std::uint8_t> out) {

@@ -91,6 +91,23 @@ std::uint32_t fillRecordWindow(const RecordTable& table, std::span<const std::ui
                                std::uint32_t windowStart, std::span<std::uint8_t> bytes,
                                std::span<bool> defined);
 
+// A stretch of addresses, both ends included.
+struct AddressRange {
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+};
+
+struct DefinedRanges {
+    std::size_t count = 0;     // ranges in all, however many were stored
+    std::uint64_t outside = 0; // bytes defined outside the window
+};
+
+// The addresses a parsed file defines as ranges, lowest first, records that overlap or
+// touch merged into one: the first ranges.size() of them into ranges, and how many bytes
+// lie outside window.
+DefinedRanges definedRanges(const RecordTable& table, AddressRange window,
+                            std::span<AddressRange> ranges);
+
 // A new record file with the block at address: 16-byte data records, LF line ends.
 // Intel HEX gets 04 records where addresses exceed FFFFh; S-records get an S0
 // header, S1/S2/S3 by the highest address, an S5/S6 count and the matching end.

@@ -73,7 +73,7 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
             terminalSide_ = terminalSide;
             holdOutput(true); // before the program starts, so that nothing races
         }
-    } else if (pipe(pipeEnds) != 0) {
+    } else if (pipe2(pipeEnds, O_CLOEXEC) != 0) { // the program's input ends when closed here
         throw std::runtime_error("pipe failed");
     }
     int outFile = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -85,6 +85,9 @@ CliProcess::CliProcess(const std::vector<std::string>& arguments, const Environm
         ::close(outPipe[0]);
         ::close(outFile);
         outFile = outPipe[1];
+    } else if (streams == Streams::FullOutput) {
+        ::close(outFile);
+        outFile = ::open("/dev/full", O_WRONLY);
     }
     const int errFile = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_ = fork();

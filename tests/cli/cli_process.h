@@ -26,6 +26,7 @@ enum class Streams {
     Terminal,        // standard input and error on a terminal
     StoppedTerminal, // the same, its output held (as by Ctrl-S) until holdOutput(false)
     ClosedOutput,    // standard output a pipe nobody reads: writes to it fail
+    FullOutput,      // standard output on /dev/full: writes to it fail as on a full disk
 };
 
 class CliProcess {

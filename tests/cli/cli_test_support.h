@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -71,6 +72,35 @@ inline std::string lastLine(const std::string& text) {
     const std::size_t end = text.find_last_not_of('\n');
     const std::size_t start = text.rfind('\n', end);
     return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+}
+
+inline std::string hexDigits(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    return text;
+}
+
+// An Intel HEX record with its checksum.
+inline std::string intelRecord(std::uint16_t offset, std::uint8_t type, const Bytes& data) {
+    unsigned sum = static_cast<unsigned>(data.size()) + (offset >> 8) + (offset & 0xFF) + type;
+    std::string line = ":" + hexDigits(static_cast<std::uint32_t>(data.size()), 2) +
+                       hexDigits(offset, 4) + hexDigits(type, 2);
+    for (const std::uint8_t value : data) {
+        line += hexDigits(value, 2);
+        sum += value;
+    }
+    return line + hexDigits((0x100 - sum % 0x100) % 0x100, 2) + "\n";
+}
+
+// Data records of 16 bytes for the bytes at address (below 64 KB), and the end record.
+inline std::string intelFile(std::uint16_t address, const Bytes& bytes) {
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 16) {
+        const std::size_t size = std::min<std::size_t>(16, bytes.size() - at);
+        text += intelRecord(static_cast<std::uint16_t>(address + at), 0,
+                            Bytes(bytes.begin() + at, bytes.begin() + at + size));
+    }
+    return text + ":00000001FF\n";
 }
 
 class CliTest : public ::testing::Test {

@@ -3,41 +3,10 @@
 // the files read writes, and the files that are refused before the port is opened.
 #include "tests/cli/cli_test_support.h"
 
-#include <cstdio>
-
 namespace rfprog::test {
 namespace {
 
 using RecordFilesTest = CliTest;
-
-std::string hexDigits(std::uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, value);
-    return text;
-}
-
-// An Intel HEX record with its checksum.
-std::string intelRecord(std::uint16_t offset, std::uint8_t type, const Bytes& data) {
-    unsigned sum = static_cast<unsigned>(data.size()) + (offset >> 8) + (offset & 0xFF) + type;
-    std::string line = ":" + hexDigits(static_cast<std::uint32_t>(data.size()), 2) +
-                       hexDigits(offset, 4) + hexDigits(type, 2);
-    for (const std::uint8_t value : data) {
-        line += hexDigits(value, 2);
-        sum += value;
-    }
-    return line + hexDigits((0x100 - sum % 0x100) % 0x100, 2) + "\n";
-}
-
-// Data records of 16 bytes for the bytes at address (below 64 KB), and the end record.
-std::string intelFile(std::uint16_t address, const Bytes& bytes) {
-    std::string text;
-    for (std::size_t at = 0; at < bytes.size(); at += 16) {
-        const std::size_t size = std::min<std::size_t>(16, bytes.size() - at);
-        text += intelRecord(static_cast<std::uint16_t>(address + at), 0,
-                            Bytes(bytes.begin() + at, bytes.begin() + at + size));
-    }
-    return text + ":00000001FF\n";
-}
 
 TEST_F(RecordFilesTest, HexWriteLeavesTheBytesTheFileLeavesOutAndVerifyComparesTheRest) {
     // A monitor at F808h-FFFFh: its base is F800h, so it lands at ROM 8. The ROM's first

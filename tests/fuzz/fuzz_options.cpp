@@ -62,7 +62,7 @@ std::string_view environmentValue(const char*, std::span<char>) {
 bool toFileName(std::string_view, FileName&) {
     FUZZ_TRAP("named a file");
 }
-void writeText(Stream, std::string_view) {
+bool writeText(Stream, std::string_view) {
     FUZZ_TRAP("wrote to the console");
 }
 
