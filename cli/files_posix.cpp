@@ -1,5 +1,6 @@
 #include "cli/interrupt_posix.h"
 #include "cli/platform.h"
+#include "cli/stream_reading.h"
 
 #include <algorithm>
 #include <array>
@@ -45,35 +46,9 @@ void closeOpened(int fd) {
     }
 }
 
-// Reads until bytes is full or the input ends: the count read, or -1 on an error or a stop
-// signal.
-long readFully(int fd, std::span<std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const long got = readWhenReady(fd, bytes.data() + done, bytes.size() - done);
-        if (got < 0) {
-            return -1;
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<long>(done);
-}
-
-// Reads and drops up to limit bytes, counted in passed; -1 on an error or a stop signal.
-long passOver(int fd, std::uint64_t limit, std::uint64_t& passed) {
-    std::array<std::uint8_t, 4096> dropped{};
-    while (passed < limit) {
-        const long got = readFully(
-            fd, std::span(dropped).first(std::min<std::uint64_t>(limit - passed, dropped.size())));
-        if (got <= 0) {
-            return got;
-        }
-        passed += static_cast<std::uint64_t>(got);
-    }
-    return 0;
+// What the shared readers take from a descriptor: a stop signal ends a wait.
+auto readerOf(int fd) {
+    return [fd](std::uint8_t* data, std::size_t size) { return readWhenReady(fd, data, size); };
 }
 
 } // namespace
@@ -90,12 +65,12 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
                                ? WholeFileRead::Read
                                : WholeFileRead::CannotRead;
     if (result == WholeFileRead::Read) {
-        const long got = readFully(fd, buffer);
+        const long got = readFully(readerOf(fd), buffer);
         std::array<std::uint8_t, 1> more{};
         if (got < 0) {
             result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
         } else if ((size = static_cast<std::size_t>(got)) == buffer.size() &&
-                   readFully(fd, more) != 0) {
+                   readFully(readerOf(fd), more) != 0) {
             result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::TooLarge;
         }
     }
@@ -119,28 +94,14 @@ StretchRead readFileStretch(std::string_view name, std::uint32_t offset,
     long got = 0;
     if (S_ISREG(info.st_mode)) {
         fileSize = static_cast<std::uint64_t>(info.st_size);
-        got = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0 ? -1 : readFully(fd, bytes);
+        got = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0
+                  ? -1
+                  : readFully(readerOf(fd), bytes);
     } else {
-        std::uint64_t before = 0;
-        std::uint64_t after = 0;
-        got = passOver(fd, offset, before);
-        if (got >= 0 && before == offset) {
-            got = readFully(fd, bytes);
-        } else if (got >= 0) {
-            got = 0;
-        }
-        if (got >= 0 && static_cast<std::size_t>(got) == bytes.size() &&
-            passOver(fd, UINT64_MAX, after) < 0) {
-            got = -1;
-        }
-        fileSize = before + static_cast<std::uint64_t>(std::max(got, 0L)) + after;
+        got = readStretchOfStream(readerOf(fd), offset, bytes, fileSize);
     }
     closeOpened(fd);
-    if (got < 0) {
-        return interruptRequested() ? StretchRead::Interrupted : StretchRead::CannotOpen;
-    }
-    return static_cast<std::size_t>(got) == bytes.size() ? StretchRead::Read
-                                                         : StretchRead::TooShort;
+    return stretchResult(got, bytes.size());
 }
 
 FileKind fileKind(std::string_view name) {

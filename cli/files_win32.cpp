@@ -1,4 +1,5 @@
 #include "cli/platform.h"
+#include "cli/stream_reading.h"
 
 #include <windows.h>
 
@@ -44,40 +45,15 @@ void closeOpened(std::string_view name, HANDLE file) {
     }
 }
 
-// Reads until bytes is full or the input ends: the count, or -1 on an error. A pipe's
-// writer closing is its end.
-long readFully(HANDLE file, std::span<std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+// What the shared readers take from a handle. A pipe's writer closing is its end.
+auto readerOf(HANDLE file) {
+    return [file](std::uint8_t* data, std::size_t size) -> long {
         DWORD got = 0;
-        if (ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
-                     nullptr) == 0) {
-            if (GetLastError() == ERROR_BROKEN_PIPE) {
-                break;
-            }
-            return -1;
+        if (ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) == 0) {
+            return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
         }
-        if (got == 0) {
-            break;
-        }
-        done += got;
-    }
-    return static_cast<long>(done);
-}
-
-// Reads and drops up to limit bytes, counted in passed; -1 on an error.
-long passOver(HANDLE file, std::uint64_t limit, std::uint64_t& passed) {
-    std::array<std::uint8_t, 4096> dropped{};
-    while (passed < limit) {
-        const long got = readFully(
-            file, std::span(dropped).first(static_cast<std::size_t>(
-                      limit - passed < dropped.size() ? limit - passed : dropped.size())));
-        if (got <= 0) {
-            return got;
-        }
-        passed += static_cast<std::uint64_t>(got);
-    }
-    return 0;
+        return static_cast<long>(got);
+    };
 }
 
 } // namespace
@@ -93,12 +69,12 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
                    : WholeFileRead::CannotRead;
     }
     WholeFileRead result = WholeFileRead::Read;
-    const long got = readFully(file, buffer);
+    const long got = readFully(readerOf(file), buffer);
     std::array<std::uint8_t, 1> more{};
     if (got < 0) {
         result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
     } else if ((size = static_cast<std::size_t>(got)) == buffer.size() &&
-               readFully(file, more) != 0) {
+               readFully(readerOf(file), more) != 0) {
         result = WholeFileRead::TooLarge;
     }
     closeOpened(name, file);
@@ -118,28 +94,14 @@ StretchRead readFileStretch(std::string_view name, std::uint32_t offset,
         fileSize = static_cast<std::uint64_t>(size.QuadPart);
         LARGE_INTEGER at{};
         at.QuadPart = offset;
-        got = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) == 0 ? -1 : readFully(file, bytes);
+        got = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) == 0
+                  ? -1
+                  : readFully(readerOf(file), bytes);
     } else {
-        std::uint64_t before = 0;
-        std::uint64_t after = 0;
-        got = passOver(file, offset, before);
-        if (got >= 0 && before == offset) {
-            got = readFully(file, bytes);
-        } else if (got >= 0) {
-            got = 0;
-        }
-        if (got >= 0 && static_cast<std::size_t>(got) == bytes.size() &&
-            passOver(file, UINT64_MAX, after) < 0) {
-            got = -1;
-        }
-        fileSize = before + static_cast<std::uint64_t>(got < 0 ? 0 : got) + after;
+        got = readStretchOfStream(readerOf(file), offset, bytes, fileSize);
     }
     closeOpened(name, file);
-    if (got < 0) {
-        return interruptRequested() ? StretchRead::Interrupted : StretchRead::CannotOpen;
-    }
-    return static_cast<std::size_t>(got) == bytes.size() ? StretchRead::Read
-                                                         : StretchRead::TooShort;
+    return stretchResult(got, bytes.size());
 }
 
 // A name the file system knows as no file or folder but does not call missing (a device,
