@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cell_map.h"
+#include "cli/json_result.h"
 #include "cli/operations.h"
 #include "cli/options.h"
 #include "cli/platform.h"
@@ -19,12 +20,16 @@ int exitCode(ExitStatus status) {
     return static_cast<int>(status);
 }
 
-class StandardOutput final : public TextSink {
+class ResultOutput final : public TextSink {
   public:
+    explicit ResultOutput(Stream stream) : stream_(stream) {}
     bool put(std::string_view text) override {
-        writeText(Stream::Out, text);
+        writeText(stream_, text);
         return true;
     }
+
+  private:
+    Stream stream_;
 };
 
 class FileOutput final : public TextSink {
@@ -57,8 +62,8 @@ ExitStatus showMap(const Options& options, const Console& console, const CellMap
         return status;
     }
     if (options.map) {
-        StandardOutput out;
-        drawCellMap(map, colourTerminal(Stream::Out), console.language(), out);
+        ResultOutput out(console.results());
+        drawCellMap(map, colourTerminal(console.results()), console.language(), out);
     }
     if (!options.mapSvg.empty()) {
         OutputFile file;
@@ -104,11 +109,8 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
     return status == ExitStatus::Success ? closed : status;
 }
 
-} // namespace
-
-int runCli(std::span<char* const> arguments) {
-    installInterruptHandlers();
-    const Console console(userLanguage());
+// The run but its JSON object: the exit status.
+int runCommand(std::span<char* const> arguments, const Console& console) {
     Options options;
     UsageError usage;
     const bool tooMany = arguments.size() > MaxArguments + 1;
@@ -116,18 +118,21 @@ int runCli(std::span<char* const> arguments) {
         usage = {Text::ExtraArgument, {arguments[MaxArguments + 1]}};
     }
     if (tooMany || !parseOptions(arguments, defaultPortName(), options, usage)) {
+        console.json()->operation(options.operation != Operation::None ? options.operationName
+                                                                       : std::string_view());
         console.error(usage.text, {usage.arguments[0], usage.arguments[1], usage.arguments[2]});
         console.note(Text::HelpHint);
         return exitCode(ExitStatus::Usage);
     }
     if (options.help) {
-        writeText(Stream::Out, HelpText.in(console.language()));
+        writeText(console.results(), HelpText.in(console.language()));
         return exitCode(ExitStatus::Success);
     }
     if (options.version) {
         console.result(Text::Version, {RFPROG_VERSION_TEXT});
         return exitCode(ExitStatus::Success);
     }
+    console.json()->commandLine(options);
     if (options.questionsAsked() && !options.yes && !isTerminal(Stream::In)) {
         console.error(Text::NeedTerminal, {options.operationName});
         return exitCode(ExitStatus::Usage);
@@ -186,6 +191,20 @@ int runCli(std::span<char* const> arguments) {
         return exitCode(ExitStatus::Interrupted);
     }
     return exitCode(status);
+}
+
+} // namespace
+
+int runCli(std::span<char* const> arguments) {
+    installInterruptHandlers();
+    JsonResult json(jsonAsked(arguments));
+    const Console console(userLanguage(), &json);
+    const auto status = static_cast<ExitStatus>(runCommand(arguments, console));
+    const ExitStatus finished = json.finish(status);
+    if (finished != status) {
+        console.error(Text::JsonCannotWrite);
+    }
+    return exitCode(finished);
 }
 
 } // namespace rfprog::cli

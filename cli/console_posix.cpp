@@ -37,7 +37,7 @@ bool colourTerminal(Stream stream) {
            std::string_view(term) != "dumb" && (noColour == nullptr || noColour[0] == 0);
 }
 
-void writeText(Stream stream, std::string_view text) {
+bool writeText(Stream stream, std::string_view text) {
     const int fd = descriptor(stream);
     while (!text.empty()) {
         const ssize_t written = ::write(fd, text.data(), text.size());
@@ -45,10 +45,11 @@ void writeText(Stream stream, std::string_view text) {
             continue;
         }
         if (written <= 0) {
-            return; // a closed pipe: nothing more can be said
+            return false; // a closed pipe: nothing more can be said
         }
         text.remove_prefix(static_cast<std::size_t>(written));
     }
+    return true;
 }
 
 // Byte by byte, so that nothing after the line is taken from the input. The wait also

@@ -39,12 +39,13 @@ bool colourTerminal(Stream stream) {
 }
 
 // A console shows UTF-16 whatever its code page; files and pipes get the UTF-8 bytes.
-void writeText(Stream stream, std::string_view text) {
+bool writeText(Stream stream, std::string_view text) {
     HANDLE target = handle(stream);
     DWORD done = 0;
     if (!isTerminal(stream)) {
-        WriteFile(target, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-        return;
+        return WriteFile(target, text.data(), static_cast<DWORD>(text.size()), &done, nullptr) !=
+                   0 &&
+               done == text.size();
     }
     std::array<wchar_t, 4096> wide{};
     while (!text.empty()) {
@@ -55,9 +56,12 @@ void writeText(Stream stream, std::string_view text) {
         }
         const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(piece),
                                               wide.data(), static_cast<int>(wide.size()));
-        WriteConsoleW(target, wide.data(), static_cast<DWORD>(count), &done, nullptr);
+        if (WriteConsoleW(target, wide.data(), static_cast<DWORD>(count), &done, nullptr) == 0) {
+            return false;
+        }
         text.remove_prefix(piece);
     }
+    return true;
 }
 
 // Ctrl-C aborts a console read, possibly before the handler's thread has set the flag, so

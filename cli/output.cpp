@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include "cli/json_result.h"
 #include "cli/platform.h"
 
 #include <algorithm>
@@ -121,15 +122,24 @@ Line& Line::format(std::string_view pattern, TextArguments arguments) {
     return *this;
 }
 
+Console::Console(Language language, JsonResult* json)
+    : language_(language), json_(json),
+      results_(json != nullptr && json->asked() ? Stream::Err : Stream::Out) {}
+
 void Console::result(Text id, TextArguments arguments) const {
-    printLine(Stream::Out, {}, text(id), arguments);
+    printLine(results_, {}, text(id), arguments);
 }
 
 void Console::result(Text id, TextArguments arguments, std::string_view tail) const {
-    printLine(Stream::Out, {}, text(id), arguments, tail);
+    printLine(results_, {}, text(id), arguments, tail);
 }
 
 void Console::error(Text id, TextArguments arguments) const {
+    if (json_ != nullptr) {
+        Line sentence;
+        sentence.format(text(id), arguments);
+        json_->message(sentence.view());
+    }
     printLine(Stream::Err, "rfprog-cli: ", text(id), arguments);
 }
 

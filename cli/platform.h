@@ -15,7 +15,8 @@ namespace rfprog::cli {
 // The console (console_*.cpp). Texts are UTF-8.
 enum class Stream { In, Out, Err };
 bool isTerminal(Stream stream);
-void writeText(Stream stream, std::string_view text);
+// False when it could not all be written (a closed pipe, a full disk).
+bool writeText(Stream stream, std::string_view text);
 // Whether stream is a terminal that shows colours, and the user has not asked for none
 // (NO_COLOR set to anything).
 bool colourTerminal(Stream stream);

@@ -83,6 +83,8 @@ enum class Language { English, Russian };
       "не удаётся записать {1}: проверьте имя, папку, права и свободное место")                    \
     X(TraceCannotWrite, "cannot write the trace file {1}",                                         \
       "не удаётся записать файл трассировки {1}")                                                  \
+    X(JsonCannotWrite, "cannot write the JSON result to standard output",                         \
+      "не удаётся вывести результат JSON в стандартный вывод")                                     \
     X(SimFileCannotWrite, "cannot keep the simulated board's memory in {1}",                       \
       "не удаётся сохранить память модели программатора в {1}")
 
