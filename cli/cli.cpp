@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "cli/cell_map.h"
+#include "cli/json_result.h"
 #include "cli/operations.h"
 #include "cli/options.h"
 #include "cli/platform.h"
@@ -20,12 +21,16 @@ int exitCode(ExitStatus status) {
     return static_cast<int>(status);
 }
 
-class StandardOutput final : public TextSink {
+class ResultOutput final : public TextSink {
   public:
+    explicit ResultOutput(Stream stream) : stream_(stream) {}
     bool put(std::string_view text) override {
-        writeText(Stream::Out, text);
+        writeText(stream_, text);
         return true;
     }
+
+  private:
+    Stream stream_;
 };
 
 class FileOutput final : public TextSink {
@@ -58,8 +63,8 @@ ExitStatus showMap(const Options& options, const Console& console, const CellMap
         return status;
     }
     if (options.map) {
-        StandardOutput out;
-        drawCellMap(map, colourTerminal(Stream::Out), console.language(), out);
+        ResultOutput out(console.results());
+        drawCellMap(map, colourTerminal(console.results()), console.language(), out);
     }
     if (!options.mapSvg.empty()) {
         OutputFile file;
@@ -105,10 +110,6 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
     return status == ExitStatus::Success ? closed : status;
 }
 
-} // namespace
-
-namespace {
-
 // The files a trace may not be: it is created before they are used, and would overwrite
 // them. FILE, the simulated board's ROM file and its emulator file.
 bool traceIsAnotherFile(const Options& options, const Console& console) {
@@ -145,11 +146,8 @@ int finish(ExitStatus status, const Console& console) {
                                                            : exitCode(status);
 }
 
-} // namespace
-
-int runCli(std::span<char* const> arguments) {
-    installInterruptHandlers();
-    Console console(userLanguage());
+// The run but its JSON object: the exit status.
+int runCommand(std::span<char* const> arguments, Console& console) {
     Options options;
     UsageError usage;
     const bool tooMany = arguments.size() > MaxArguments + 1;
@@ -157,12 +155,14 @@ int runCli(std::span<char* const> arguments) {
         usage = {Text::ExtraArgument, {arguments[MaxArguments + 1]}};
     }
     if (tooMany || !parseOptions(arguments, defaultPortName(), options, usage)) {
+        console.json()->operation(options.operation != Operation::None ? options.operationName
+                                                                       : std::string_view());
         console.error(usage.text, {usage.arguments[0], usage.arguments[1], usage.arguments[2]});
         console.note(Text::HelpHint);
         return finish(ExitStatus::Usage, console);
     }
     if (options.help) {
-        return writeText(Stream::Out, HelpText.in(console.language()))
+        return writeText(console.results(), HelpText.in(console.language()))
                    ? exitCode(ExitStatus::Success)
                    : exitCode(ExitStatus::File);
     }
@@ -170,6 +170,7 @@ int runCli(std::span<char* const> arguments) {
         console.result(Text::Version, {RFPROG_VERSION_TEXT});
         return finish(ExitStatus::Success, console);
     }
+    console.json()->commandLine(options);
     if (options.questionsAsked() && !options.yes && !isTerminal(Stream::In)) {
         console.error(Text::NeedTerminal, {options.operationName});
         return finish(ExitStatus::Usage, console);
@@ -229,6 +230,20 @@ int runCli(std::span<char* const> arguments) {
         status = showMap(options, console, map, status);
     }
     return finish(status, console);
+}
+
+} // namespace
+
+int runCli(std::span<char* const> arguments) {
+    installInterruptHandlers();
+    JsonResult json(jsonAsked(arguments));
+    Console console(userLanguage(), &json);
+    const auto status = static_cast<ExitStatus>(runCommand(arguments, console));
+    const ExitStatus finished = json.finish(status);
+    if (finished != status) {
+        console.error(Text::JsonCannotWrite);
+    }
+    return exitCode(finished);
 }
 
 } // namespace rfprog::cli

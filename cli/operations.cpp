@@ -1,5 +1,6 @@
 #include "cli/operations.h"
 
+#include "cli/json_result.h"
 #include "cli/platform.h"
 #include "cli/report.h"
 #include "cli/selftest.h"
@@ -37,6 +38,9 @@ bool readPasses(OperationContext& context, Text progressText, PassAgreement& agr
         return false;
     }
     agreement = comparePasses(std::span(read).first(passes), romOffset, context.romBlock);
+    if (JsonResult* json = context.console.json()) {
+        json->passes(agreement, passes);
+    }
     return true;
 }
 
@@ -140,6 +144,17 @@ void printChecksums(const Console& console, std::span<const std::uint8_t> bytes)
     Line line;
     line.add(checksums.text()).add('\n');
     console.resultText(line.view());
+    if (JsonResult* json = console.json()) {
+        json->checksums(checksums);
+    }
+}
+
+// The comparison a report (or a match) is made of, for the JSON object.
+void keepComparison(const OperationContext& context, const WholeBlockComparison& comparison,
+                    std::uint32_t compared) {
+    if (JsonResult* json = context.console.json()) {
+        json->comparison(comparison, compared);
+    }
 }
 
 // The bytes of expected that a comparison looks at: those FILE defines.
@@ -208,6 +223,7 @@ ExitStatus verifyBlock(OperationContext& context, std::span<const std::uint8_t> 
     const WholeBlockComparison comparison =
         compareWholeBlock(expected, context.romBlock, context.options.block.romOffset,
                           Compare::AnyDifference, context.fileDefined);
+    keepComparison(context, comparison, comparedBytes(context, expected));
     if (comparison.count == 0) {
         Line tail;
         appendPlace(context.options, context.filePlace,
@@ -280,6 +296,7 @@ ExitStatus writeRomOperation(OperationContext& context) {
             return ExitStatus::Interrupted;
         }
         if (blocked.count > 0) {
+            keepComparison(context, blocked, comparedBytes(context, file));
             context.console.result(Text::NotProgrammable);
             printComparison(context.console, blocked, comparedBytes(context, file),
                             Text::DifferenceLine, Compare::NeedsErasing);
@@ -294,6 +311,9 @@ ExitStatus writeRomOperation(OperationContext& context) {
     std::array<bool, RomSize> pulseBuffer{};
     const std::span<bool> pulse = std::span(pulseBuffer).first(file.size());
     const PulseCounts counts = planPulses(rule, file, context.romBlock, context.fileDefined, pulse);
+    if (JsonResult* json = context.console.json()) {
+        json->pulses(counts);
+    }
     // With nothing to pulse the voltage stays off, and the write is its verification.
     if (counts.programmed > 0) {
         context.progress.begin(Text::ProgressWrite, true);
@@ -433,6 +453,9 @@ ExitStatus timerOperation(OperationContext& context) {
 } // namespace
 
 ExitStatus runOperation(OperationContext& context) {
+    if (JsonResult* json = context.console.json()) {
+        json->place(context.filePlace);
+    }
     switch (context.options.operation) {
     case Operation::Read:
         return readOperation(context);

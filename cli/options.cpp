@@ -151,6 +151,9 @@ void applyOption(OptionId id, std::string_view value, Options& options, Typed& t
     case OptionId::MapSvg:
         options.mapSvg = value;
         break;
+    case OptionId::Json:
+        options.json = true;
+        break;
     case OptionId::Force:
         options.force = true;
         break;

@@ -25,6 +25,7 @@ struct Options {
     std::uint32_t reads = 1; // passes of each block read but the write's pre-check
     bool map = false;        // the block's picture on standard output
     std::string_view mapSvg; // the same picture as an SVG file
+    bool json = false;       // the result as a JSON object on standard output
     bool force = false;
     bool everyByte = false; // write: a pulse for every byte FILE defines
     bool emulator = false;

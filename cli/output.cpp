@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include "cli/json_result.h"
 #include "cli/platform.h"
 
 #include <algorithm>
@@ -121,6 +122,10 @@ Line& Line::format(std::string_view pattern, TextArguments arguments) {
     return *this;
 }
 
+Console::Console(Language language, JsonResult* json)
+    : language_(language), json_(json),
+      results_(json != nullptr && json->asked() ? Stream::Err : Stream::Out) {}
+
 void Console::print(Stream stream, std::string_view text) const {
     if (!writeText(stream, text)) {
         (stream == Stream::Out ? outputFailed_ : errorFailed_) = true;
@@ -136,6 +141,11 @@ void Console::result(Text id, TextArguments arguments, std::string_view tail) co
 }
 
 void Console::error(Text id, TextArguments arguments) const {
+    if (json_ != nullptr) {
+        Line sentence;
+        sentence.format(text(id), arguments);
+        json_->message(sentence.view());
+    }
     print(Stream::Err, formatLine("rfprog-cli: ", text(id), arguments).view());
 }
 

@@ -53,11 +53,19 @@ class Line {
     std::size_t size_ = 0;
 };
 
+class JsonResult;
+
 class Console {
   public:
-    explicit Console(Language language) : language_(language) {}
+    // With json, whose object is asked for, the results go to standard error and the
+    // first problem's sentence is kept in it as well.
+    explicit Console(Language language, JsonResult* json = nullptr);
 
     Language language() const { return language_; }
+    // Where results go: standard output, or standard error when it carries the JSON object.
+    Stream results() const { return results_; }
+    // The values of the run's JSON object are collected here; null when there is none.
+    JsonResult* json() const { return json_; }
     std::string_view text(Text id) const { return cli::text(id, language_); }
 
     // A result: one line on standard output.
@@ -81,7 +89,8 @@ class Console {
     void print(Stream stream, std::string_view text) const;
 
     Language language_;
-    Stream results_ = Stream::Out;
+    JsonResult* json_;
+    Stream results_;
     // Set by the const printing functions: a failed write is what is printed, not what is
     // said.
     mutable bool outputFailed_ = false;

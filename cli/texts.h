@@ -103,6 +103,8 @@ enum class Language { English, Russian };
     X(ResultsNotWritten,                                                                           \
       "cannot write to standard output: the results did not reach it",                             \
       "не удаётся писать в стандартный вывод: результаты туда не попали")                          \
+    X(JsonCannotWrite, "cannot write the JSON result to standard output",                         \
+      "не удаётся вывести результат JSON в стандартный вывод")                                     \
     X(SimFileCannotWrite, "cannot keep the simulated board's memory in {1}",                       \
       "не удаётся сохранить память модели программатора в {1}")
 

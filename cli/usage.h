@@ -36,6 +36,7 @@ enum class OptionId {
     Reads,
     Map,
     MapSvg,
+    Json,
     Force,
     EveryByte,
     Emulator,
@@ -65,6 +66,7 @@ inline constexpr OptionName OptionNames[] = {
     {OptionId::Reads, "--reads", 0, "N", "N"},
     {OptionId::Map, "--map", 0, {}, {}},
     {OptionId::MapSvg, "--map-svg", 0, "FILE", "ФАЙЛ"},
+    {OptionId::Json, "--json", 0, {}, {}},
     {OptionId::Force, "--force", 0, {}, {}},
     {OptionId::EveryByte, "--every-byte", 0, {}, {}},
     {OptionId::Emulator, "--emulator", 0, {}, {}},
@@ -147,6 +149,9 @@ Other options:
                 file; for read F reads FF, # other than FF (colours on a terminal
                 that has them, unless NO_COLOR is set)
   --map-svg FILE  the same picture as an SVG file
+  --json        one JSON object with the result on standard output (the
+                operation, port, block, exit status, counts, differences, lines
+                and checksums; see the man page); the text goes to standard error
   --force       write: program anyway, without the check for bits that would
                 have to go from 0 to 1; a pulse cannot set a 0 bit to 1
                 (then every byte but FF gets a pulse)
@@ -249,6 +254,9 @@ write --emulator - требует --yes. read в канал или устрой�
                 для read F читается FF, # не FF (в цвете на терминале, который
                 его показывает, если не задана NO_COLOR)
   --map-svg ФАЙЛ  та же картина в файле SVG
+  --json        один объект JSON с результатом в стандартный вывод (операция,
+                порт, блок, код завершения, счётчики, различия, линии и
+                контрольные суммы; см. man); текст идёт в стандартный поток ошибок
   --force       write: программировать всё равно, без проверки битов, которые
                 пришлось бы перевести из 0 в 1; импульс не переводит бит 0 в 1
                 (тогда импульс получает каждый байт, кроме FF)

@@ -11,6 +11,7 @@ add_library(rfprog_cli_lib STATIC
     cli/ports/address_port.cpp
     cli/ports/address_port_${RFPROG_PLATFORM}.cpp
     cli/cell_map.cpp
+    cli/json_result.cpp
     cli/cli.cpp
     cli/operations.cpp
     cli/options.cpp

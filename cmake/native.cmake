@@ -16,7 +16,8 @@ add_executable(native_tests
     tests/native/diagnosis_test.cpp
     tests/native/selftest_diagnosis_test.cpp
     tests/native/plural_forms_test.cpp
-    tests/native/cell_map_test.cpp)
+    tests/native/cell_map_test.cpp
+    tests/native/json_text_test.cpp)
 target_include_directories(native_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(native_tests PRIVATE rfprog_ui rfprog_cli_lib rfprog_sim rfprog_core
     rfprog_test_support GTest::gtest_main)
