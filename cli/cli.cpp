@@ -180,6 +180,10 @@ int runCommand(std::span<char* const> arguments, Console& console) {
     }
     // The image on standard output stays clean: the results go beside the questions.
     if (options.operation == Operation::Read && isStandardOutput(options.file)) {
+        if (options.json) {
+            console.error(Text::JsonWithImageOnOutput, {options.file});
+            return finish(ExitStatus::Usage, console);
+        }
         console.resultsToError();
     }
 

@@ -132,7 +132,8 @@ class Output {
     explicit Output(std::FILE* file) : file_(file) {}
 
     void text(std::string_view text) {
-        failed_ |= std::fwrite(text.data(), 1, text.size(), file_) != text.size();
+        // An empty view may have no data at all, which fwrite must not be given.
+        failed_ |= !text.empty() && std::fwrite(text.data(), 1, text.size(), file_) != text.size();
     }
 
     // One word of a list, a space before all but the first.

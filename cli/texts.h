@@ -80,6 +80,9 @@ enum class Language { English, Russian };
       "there: add --yes",                                                                          \
       "write --emulator - читает ФАЙЛ со стандартного ввода, и отвечать на вопросы там нельзя: "   \
       "добавьте --yes")                                                                            \
+    X(JsonWithImageOnOutput,                                                                       \
+      "read {1} and --json both need standard output: read into a file, or leave out --json",      \
+      "read {1} и --json оба занимают стандартный вывод: читайте в файл или уберите --json")       \
     X(TraceIsAnotherFile, "--trace {1} is the same file as {2}: the trace would overwrite it",     \
       "--trace {1} — тот же файл, что и {2}: трассировка затёрла бы его")                          \
     X(HelpHint, "Try rfprog-cli --help.", "Справка: rfprog-cli --help.")

@@ -163,10 +163,15 @@ TEST_F(JsonTest, TheObjectParsesAndSaysWhatTheSameRunsTextSays) {
     }
 }
 
-// The object is the one thing on standard output; when it cannot be written there, the
-// run says so and ends with status 4.
+// The object is the one thing on standard output: an image read to it is refused, and
+// when the object cannot be written there, the run says so and ends with status 4.
 TEST_F(JsonTest, AnObjectThatCannotBeWrittenEndsWithStatusFour) {
     writeFile(rom, erased());
+    const CliResult image = run({"read", "-", "--format", "raw", "--json"});
+    EXPECT_EQ(image.status, 2);
+    EXPECT_EQ(parse(image.out).at("exitName"), "\"usage\"") << image.out;
+    EXPECT_NE(image.err.find("read - and --json both need standard output"), std::string::npos);
+
     CliProcess process({"--port", "sim:" + rom.string(), "blank", "--json"}, {}, folder,
                        Streams::ClosedOutput);
     const CliResult result = process.wait();
