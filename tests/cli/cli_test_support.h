@@ -7,12 +7,12 @@
 #include "sim/simulated_board.h"
 #include "tests/cli/cli_process.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/record_checks.h"
 #include "tests/support/test_data.h"
 #include "tests/support/traffic.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -74,22 +74,16 @@ inline std::string lastLine(const std::string& text) {
     return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
-inline std::string hexDigits(std::uint32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, value);
-    return text;
-}
-
 // An Intel HEX record with its checksum.
 inline std::string intelRecord(std::uint16_t offset, std::uint8_t type, const Bytes& data) {
     unsigned sum = static_cast<unsigned>(data.size()) + (offset >> 8) + (offset & 0xFF) + type;
-    std::string line = ":" + hexDigits(static_cast<std::uint32_t>(data.size()), 2) +
-                       hexDigits(offset, 4) + hexDigits(type, 2);
+    std::string line = ":" + hexText(static_cast<std::uint32_t>(data.size()), 2) +
+                       hexText(offset, 4) + hexText(type, 2);
     for (const std::uint8_t value : data) {
-        line += hexDigits(value, 2);
+        line += hexText(value, 2);
         sum += value;
     }
-    return line + hexDigits((0x100 - sum % 0x100) % 0x100, 2) + "\n";
+    return line + hexText((0x100 - sum % 0x100) % 0x100, 2) + "\n";
 }
 
 // Data records of 16 bytes for the bytes at address (below 64 KB), and the end record.

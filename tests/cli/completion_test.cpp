@@ -51,23 +51,6 @@ for COMP_LINE; do
 done
 )sh";
 
-// The replies to each line, completed in the folder files (bash runs in its parent, which
-// holds its output).
-std::vector<std::string> completions(const std::vector<std::string>& lines, const fs::path& files) {
-    std::vector<std::string> arguments{"-c", Harness, "bash", RFPROG_BASH_COMPLETION,
-                                       files.string()};
-    arguments.insert(arguments.end(), lines.begin(), lines.end());
-    const CliResult result = runProgram("/bin/bash", arguments, files.parent_path());
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
-    std::vector<std::string> replies;
-    std::istringstream text(result.out);
-    for (std::string line; std::getline(text, line);) {
-        replies.push_back(line);
-    }
-    return replies;
-}
-
 std::string joined(const std::vector<std::string>& words) {
     std::string text;
     for (const std::string& word : words) {
@@ -78,6 +61,40 @@ std::string joined(const std::vector<std::string>& words) {
 
 std::regex word(std::string_view name) {
     return std::regex("\\b" + std::string(name) + "\\b");
+}
+
+struct Completion {
+    std::string line;
+    std::string replies;
+};
+
+// The folder's files as compgen -f offers them (in no set order; compared sorted).
+constexpr const char* FolderFiles = "image.hex rom.bin saved";
+
+// Completes each line in the folder files (bash runs in its parent, which holds its
+// output) and checks the replies.
+void expectCompletions(const std::vector<Completion>& cases, const fs::path& files) {
+    std::vector<std::string> arguments{"-c", Harness, "bash", RFPROG_BASH_COMPLETION,
+                                       files.string()};
+    for (const Completion& entry : cases) {
+        arguments.push_back(entry.line);
+    }
+    const CliResult result = runProgram("/bin/bash", arguments, files.parent_path());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    ASSERT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), std::ssize(cases))
+        << result.out;
+    std::istringstream text(result.out);
+    for (const Completion& entry : cases) {
+        std::string replies;
+        std::getline(text, replies);
+        if (entry.replies == FolderFiles) {
+            std::istringstream words(replies);
+            const std::set<std::string> sorted{std::istream_iterator<std::string>(words), {}};
+            replies = joined({sorted.begin(), sorted.end()});
+        }
+        EXPECT_EQ(replies, entry.replies) << "[" << entry.line << "]";
+    }
 }
 
 class CompletionTest : public ::testing::Test {
@@ -118,29 +135,21 @@ TEST_F(CompletionTest, OffersTheWordsOfTheUsageLists) {
     }
     ports.insert(ports.end(), devices.begin(), devices.end());
 
-    std::vector<std::string> lines{"rfprog-cli ", "rfprog-cli -", "rfprog-cli --"};
-    std::vector<std::string> expected{joined(operations), joined(options), joined(longOptions)};
+    std::vector<Completion> cases{{"rfprog-cli ", joined(operations)},
+                                  {"rfprog-cli -", joined(options)},
+                                  {"rfprog-cli --", joined(longOptions)}};
     // Each option's value: its words, file names for a FILE, nothing for a number.
     for (const cli::OptionName& entry : cli::OptionNames) {
         if (entry.value.empty()) {
             continue;
         }
-        lines.push_back("rfprog-cli blank " + std::string(entry.name) + " ");
-        expected.push_back(entry.id == cli::OptionId::Format ? joined(formats)
-                           : entry.id == cli::OptionId::Port ? joined(ports)
-                           : entry.value == "FILE"           ? "image.hex rom.bin saved"
-                                                             : "");
+        cases.push_back({"rfprog-cli blank " + std::string(entry.name) + " ",
+                         entry.id == cli::OptionId::Format ? joined(formats)
+                         : entry.id == cli::OptionId::Port ? joined(ports)
+                         : entry.value == "FILE"           ? FolderFiles
+                                                           : ""});
     }
-    std::vector<std::string> replies = completions(lines, files);
-    ASSERT_EQ(replies.size(), expected.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (expected[i].starts_with("image.hex")) { // compgen -f lists them unsorted
-            std::istringstream words(replies[i]);
-            const std::set<std::string> sorted{std::istream_iterator<std::string>(words), {}};
-            replies[i] = joined({sorted.begin(), sorted.end()});
-        }
-        EXPECT_EQ(replies[i], expected[i]) << "[" << lines[i] << "]";
-    }
+    expectCompletions(cases, files);
 }
 
 TEST(CompletionWordsTest, AreValuesTheProgramTakesAndTheHelpNames) {
@@ -169,11 +178,6 @@ TEST(CompletionWordsTest, AreValuesTheProgramTakesAndTheHelpNames) {
     }
 }
 
-struct Completion {
-    std::string line;
-    std::string replies;
-};
-
 TEST_F(CompletionTest, CompletesWhatIsTyped) {
     const std::vector<Completion> cases = {
         {"rfprog-cli --fo", "--format --force"},
@@ -196,15 +200,7 @@ TEST_F(CompletionTest, CompletesWhatIsTyped) {
         {"rfprog-cli read r", "rom.bin"},
         {"rfprog-cli x", ""},
     };
-    std::vector<std::string> lines;
-    for (const Completion& entry : cases) {
-        lines.push_back(entry.line);
-    }
-    const std::vector<std::string> replies = completions(lines, files);
-    ASSERT_EQ(replies.size(), cases.size());
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(replies[i], cases[i].replies) << "[" << cases[i].line << "]";
-    }
+    expectCompletions(cases, files);
 }
 
 } // namespace

@@ -45,11 +45,11 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
     const auto unopened = [](const fs::path& f, const CliResult&) {
         EXPECT_FALSE(fs::exists(f / "trace.txt"));
     };
-    const std::string stub = intelRecord(0x0000, 0, {0x01, 0x02, 0x03});
-    const std::string outsideRom =
-        "rfprog-cli: both.hex: the file defines data beyond the ROM's 2048 bytes from file "
-        "address 0x0000: it defines 0x0000-0x0002, 0xF800-0xFFFF; choose the block's place in "
-        "the file with --file-offset\n";
+    // Three bytes at 0x0000 and the ROM's text at 0xF800.
+    const auto makeBoth = [&](const fs::path& f) {
+        writeFile(f / "both.hex",
+                  bytesOf(intelRecord(0x0000, 0, {0x01, 0x02, 0x03}) + ropeOf(f / "monitor.hex")));
+    };
 
     const std::vector<FileCase> cases = {
         {"read into a record file through a link: the file it names is replaced, mode kept",
@@ -177,16 +177,15 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
          nullptr,
          Streams::FullOutput},
         {"a record file with data beyond the ROM's stretch, no --file-offset",
-         [&](const fs::path& f) {
-             const std::string monitor = ropeOf(f / "monitor.hex");
-             writeFile(f / "both.hex", bytesOf(stub + monitor));
-         },
+         makeBoth,
          {"write", "both.hex", "--trace", "trace.txt"},
          nullptr,
          2,
-         outsideRom,
-         [&](const fs::path& f, const CliResult&) {
-             EXPECT_FALSE(fs::exists(f / "trace.txt"));
+         "rfprog-cli: both.hex: the file defines data beyond the ROM's 2048 bytes from file "
+         "address 0x0000: it defines 0x0000-0x0002, 0xF800-0xFFFF; choose the block's place in "
+         "the file with --file-offset\n",
+         [&](const fs::path& f, const CliResult& result) {
+             unopened(f, result);
              EXPECT_EQ(readFile(f / "rom.bin"), image);
          }},
         {"a record file with more ranges than a refusal names",
@@ -206,9 +205,7 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
          "ranges; choose the block's place in the file with --file-offset\n",
          unopened},
         {"the same file with --file-offset: verified, the bytes outside noted",
-         [&](const fs::path& f) {
-             writeFile(f / "both.hex", bytesOf(stub + ropeOf(f / "monitor.hex")));
-         },
+         makeBoth,
          {"verify", "both.hex", "--file-offset", "0xF800"},
          nullptr,
          0,
@@ -278,23 +275,24 @@ TEST_F(FilesAndStreamsTest, EachFileCaseGoesAsItsRowSays) {
 // A wait on standard input or on a FIFO's reader ends on SIGTERM, the voltage off.
 TEST_F(FilesAndStreamsTest, WaitsOnStreamsEndOnASignal) {
     writeFile(rom, pattern(RomSize, 5));
-    CliProcess input({"--port", "sim:rom.bin", "verify", "-", "--format", "raw"}, {}, folder);
-    input.input("partial");
-    ASSERT_TRUE(eventually([&] { return input.sleeping(); }));
-    input.signal(SIGTERM);
-    const CliResult stopped = input.wait(std::chrono::seconds(10));
-    EXPECT_EQ(stopped.status, 130);
-    EXPECT_EQ(stopped.err, "rfprog-cli: interrupted; the programming voltage is off\n");
-
     ASSERT_EQ(::mkfifo((folder / "nobody.hex").c_str(), 0600), 0);
-    CliProcess fifo({"--port", "sim:rom.bin", "--trace", "trace.txt", "read", "nobody.hex"}, {},
-                    folder);
-    fifo.closeInput();
-    ASSERT_TRUE(eventually([&] { return fifo.sleeping(); }));
-    fifo.signal(SIGTERM);
-    const CliResult ended = fifo.wait(std::chrono::seconds(10));
-    EXPECT_EQ(ended.status, 130);
-    EXPECT_EQ(ended.err, "rfprog-cli: interrupted; the programming voltage is off\n");
+    const std::vector<std::string> waits[] = {
+        {"verify", "-", "--format", "raw"},             // input "partial", never ended
+        {"--trace", "trace.txt", "read", "nobody.hex"}, // a FIFO nobody opens to read
+    };
+    for (const std::vector<std::string>& operation : waits) {
+        SCOPED_TRACE(operation[0]);
+        std::vector<std::string> arguments = {"--port", "sim:rom.bin"};
+        arguments.insert(arguments.end(), operation.begin(), operation.end());
+        CliProcess process(arguments, {}, folder);
+        process.input("partial");
+        ASSERT_TRUE(eventually([&] { return process.sleeping(); }));
+        process.signal(SIGTERM);
+        const CliResult stopped = process.wait(std::chrono::seconds(10));
+        EXPECT_EQ(stopped.status, 130);
+        EXPECT_EQ(stopped.err, "rfprog-cli: interrupted; the programming voltage is off\n");
+    }
+    // The read had the port open while it waited.
     EXPECT_EQ(lastLine(traceFile()), "W 37A 00");
 }
 

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <csignal>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -17,13 +16,6 @@ namespace {
 
 using InterruptTest = CliTest;
 using TerminalTest = CliTest;
-
-// A ROM address as the program writes it: "0x" and three upper-case digits.
-std::string hex3(std::uint32_t address) {
-    std::array<char, 8> text{};
-    std::snprintf(text.data(), text.size(), "0x%03X", address);
-    return text.data();
-}
 
 // Stops a block operation after a number of bytes, as the program does on a signal.
 class StopAfter final : public ByteObserver {
@@ -69,7 +61,7 @@ TEST_F(InterruptTest, AnInterruptedWriteStopsBetweenBytesWithTheVoltageOff) {
     const ProgrammingResult stopped = core.device.programSelectedBytes(image, pulse, 0);
     EXPECT_TRUE(traced == core.programTrace()) << "the traces differ";
     // Where it stopped and the pulses it gave, and nothing more: no verification.
-    EXPECT_EQ(result.out, "write: stopped at ROM " + hex3(stopped.stoppedAt) + " after " +
+    EXPECT_EQ(result.out, "write: stopped at ROM 0x" + hexText(stopped.stoppedAt, 3) + " after " +
                               std::to_string(pulses) + (pulses == 1 ? " pulse\n" : " pulses\n"));
     EXPECT_EQ(readFile(rom),
               std::vector<std::uint8_t>(core.board.rom.begin(), core.board.rom.end()));
@@ -131,8 +123,7 @@ TEST_F(InterruptTest, AnInterruptAmongPassedOverBytesStopsThereWithTheVoltageOff
     expected.control(0x00).control(0x00);
     EXPECT_TRUE(sameTraffic(accesses->accesses(), expected.accesses()));
     // The last byte stepped over is the one before the stop.
-    EXPECT_EQ(result.out, "write: stopped at ROM " + hex3(static_cast<std::uint32_t>(steps)) +
-                              " after 10 pulses\n");
+    EXPECT_EQ(result.out, "write: stopped at ROM 0x" + hexText(steps, 3) + " after 10 pulses\n");
 }
 
 // Closing the terminal, Ctrl-\ and kill end the voltage hold and a write as Ctrl-C does.

@@ -30,18 +30,10 @@ std::map<std::uint32_t, char> pictureCells(const std::string& out) {
     return cells;
 }
 
-// The legend's count of one kind: "X both: 12".
-int legendCount(const std::string& out, const std::string& kind) {
+// The count after a label: a legend's "X both: 12" or the report's "differing bytes: 12 of".
+int countAfter(const std::string& out, const std::string& label) {
     std::smatch match;
-    const std::regex entry(kind + ": (\\d+)");
-    return std::regex_search(out, match, entry) ? std::stoi(match[1]) : -1;
-}
-
-int reportedDifferences(const std::string& out) {
-    std::smatch match;
-    return std::regex_search(out, match, std::regex("differing bytes: (\\d+) of"))
-               ? std::stoi(match[1])
-               : -1;
+    return std::regex_search(out, match, std::regex(label + ": (\\d+)")) ? std::stoi(match[1]) : -1;
 }
 
 // A4 stuck at 0: every address with A4 set reads the cell 16 below it, and the image
@@ -63,11 +55,11 @@ TEST_F(MapTest, VerifyThroughAStuckAddressLineShowsStripes) {
     for (const auto& [address, mark] : cells) {
         ASSERT_EQ(mark == '.', (address & 0x10) == 0) << address << result.out;
     }
-    const int differing = legendCount(result.out, "1 read 1 instead of 0") +
-                          legendCount(result.out, "0 read 0 instead of 1") +
-                          legendCount(result.out, "X both");
+    const int differing = countAfter(result.out, "1 read 1 instead of 0") +
+                          countAfter(result.out, "0 read 0 instead of 1") +
+                          countAfter(result.out, "X both");
     EXPECT_EQ(differing, 1024);
-    EXPECT_EQ(differing, reportedDifferences(result.out));
+    EXPECT_EQ(differing, countAfter(result.out, "differing bytes"));
 }
 
 // A block of 0x500 bytes from 0x100 over a chip programmed from 0x300 to 0x4FF.
@@ -83,7 +75,8 @@ TEST_F(MapTest, BlankShowsAProgrammedStretchAsOneBlockAndOnlyTheBlocksRows) {
     for (const auto& [address, mark] : cells) {
         ASSERT_EQ(mark, address >= 0x300 && address < 0x500 ? '0' : '.') << address;
     }
-    EXPECT_EQ(legendCount(result.out, "0 read 0 instead of 1"), reportedDifferences(result.out));
+    EXPECT_EQ(countAfter(result.out, "0 read 0 instead of 1"),
+              countAfter(result.out, "differing bytes"));
 }
 
 TEST_F(MapTest, SvgIsWrittenAndNeverOverAFileOfTheRun) {

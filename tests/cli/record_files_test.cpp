@@ -59,8 +59,8 @@ TEST_F(RecordFilesTest, HexWriteLeavesTheBytesTheFileLeavesOutAndVerifyComparesT
     const CliResult differs = run({"verify", file.string()});
     EXPECT_EQ(differs.status, 1);
     EXPECT_EQ(differs.out.substr(0, differs.out.find("bits read")),
-              "verify: the ROM differs from the file\n0x105: file " + hexDigits(image[0x105], 2) +
-                  ", ROM " + hexDigits(changed[0x105], 2) + "\ndiffering bytes: 1 of 2040\n");
+              "verify: the ROM differs from the file\n0x105: file " + hexText(image[0x105], 2) +
+                  ", ROM " + hexText(changed[0x105], 2) + "\ndiffering bytes: 1 of 2040\n");
 }
 
 TEST_F(RecordFilesTest, AFileAtTheRomsBaseFillsItAndTheFileOffsetNamesAnAddress) {
@@ -71,12 +71,12 @@ TEST_F(RecordFilesTest, AFileAtTheRomsBaseFillsItAndTheFileOffsetNamesAnAddress)
     for (std::size_t at = 0; at < RomSize; at += 32) {
         const std::uint32_t address = 0xF800 + static_cast<std::uint32_t>(at);
         unsigned sum = 35 + (address >> 8) + (address & 0xFF);
-        text += "S123" + hexDigits(address, 4);
+        text += "S123" + hexText(address, 4);
         for (std::size_t i = 0; i < 32; ++i) {
-            text += hexDigits(image[at + i], 2);
+            text += hexText(image[at + i], 2);
             sum += image[at + i];
         }
-        text += hexDigits(~sum & 0xFF, 2) + "\n";
+        text += hexText(~sum & 0xFF, 2) + "\n";
     }
     writeFile(file, bytesOf(text));
     const std::string warning = "rfprog-cli: " + file.string() +

@@ -6,6 +6,7 @@
 #include "sim/simulated_board.h"
 #include "tests/native/fake_window.h"
 #include "tests/native/recording_port.h"
+#include "tests/support/record_checks.h"
 #include "tests/support/test_data.h"
 #include "ui/block_parameters.h"
 #include "ui/commands.h"
@@ -19,7 +20,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -35,12 +35,6 @@ namespace rfprog::test {
 namespace {
 
 using sim::SimulatedBoard;
-
-std::string hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", value);
-    return text;
-}
 
 struct Outcome {
     std::vector<ShownMessage> boxes;
@@ -63,9 +57,9 @@ class FileFaultsTest : public ::testing::Test {
         window.fields[IDC_FILENAME] = name;
         if (block) {
             window.checked.insert(IDC_EXTRA);
-            window.fields8[IDC_FILE_OFFSET] = hex(block->fileOffset);
-            window.fields8[IDC_ROM_OFFSET] = hex(block->romOffset);
-            window.fields8[IDC_LENGTH] = hex(block->length);
+            window.fields8[IDC_FILE_OFFSET] = hexText(block->fileOffset);
+            window.fields8[IDC_ROM_OFFSET] = hexText(block->romOffset);
+            window.fields8[IDC_LENGTH] = hexText(block->length);
         }
         window.answers = {writeAnswer}; // the write's question, when shown, comes first
         RecordingPort port(board_);
@@ -399,10 +393,10 @@ TEST_F(FileFaultsTest, FailedCommandsLeaveEveryFileByteIdentical) {
             window.fields[IDC_FILENAME] = target.u16string();
             window.checked.insert(IDC_EXTRA);
             const std::string bad[] = {"", " 1", "1h", "0x10", "-1", "abc", "1000000", "0"};
-            window.fields8[IDC_FILE_OFFSET] = below(2) == 0 ? hex(fitting) : bad[below(7)];
-            window.fields8[IDC_ROM_OFFSET] = hex(romOffset);
+            window.fields8[IDC_FILE_OFFSET] = below(2) == 0 ? hexText(fitting) : bad[below(7)];
+            window.fields8[IDC_ROM_OFFSET] = hexText(romOffset);
             window.fields8[IDC_LENGTH] =
-                below(2) == 0 ? bad[below(8)] : hex(RomSize - romOffset + 1);
+                below(2) == 0 ? bad[below(8)] : hexText(RomSize - romOffset + 1);
             RecordingPort port(board_);
             RomDevice device(port, fastClock);
             CommandContext context{window, device};

@@ -17,9 +17,10 @@
 
 namespace rfprog::test {
 
-inline std::string hexText(std::uint64_t value) {
+// Upper-case hexadecimal digits, at least digits of them.
+inline std::string hexText(std::uint64_t value, int digits = 1) {
     char text[20];
-    std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(value));
+    std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
     return text;
 }
 
