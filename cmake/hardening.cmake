@@ -29,7 +29,7 @@ if(RFPROG_FUZZ)
     endforeach()
     # The command line's parser with the port backends whose parsers it calls; their way to
     # the system and the console is linked to traps in the target.
-    target_sources(fuzz_options PRIVATE cli/options.cpp cli/output.cpp cli/ports/port_table.cpp
+    target_sources(fuzz_options PRIVATE cli/options.cpp cli/output.cpp cli/json_result.cpp cli/ports/port_table.cpp
         cli/ports/sim_port.cpp cli/ports/device_port.cpp cli/ports/address_port.cpp
         device/ppdev_port.cpp)
     return()
