@@ -45,6 +45,9 @@ ctest --test-dir "$package_source/build/release" -j2 --output-on-failure ||
 
 if [ -x "$root/scripts/fuzz.sh" ]; then
     stage "fuzzing, ${RFPROG_FUZZ_SECONDS:-30} s per target"
+    # Built here first so that a build failure is not reported as a crash found.
+    cmake --preset fuzz >/dev/null || fail_step "configuring the fuzz build" "read CMake's message above"
+    cmake --build --preset fuzz || fail_step "the fuzz build" "fix the compiler or linker errors above"
     "$root/scripts/fuzz.sh" "${RFPROG_FUZZ_SECONDS:-30}" ||
         fail_step "fuzzing" "the crash input is in build/fuzz/artifacts; see the report above"
 fi
