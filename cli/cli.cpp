@@ -42,19 +42,6 @@ class FileOutput final : public TextSink {
     OutputFile& file_;
 };
 
-// --map-svg may not name FILE or the trace: writing it would destroy them.
-bool mapFileCollides(const Options& options, const Console& console) {
-    for (const auto& [option, name] :
-         {std::pair<std::string_view, std::string_view>{options.operationName, options.file},
-          {"--trace", options.trace}}) {
-        if (!name.empty() && sameFile(options.mapSvg, name)) {
-            console.error(Text::SameFileTwice, {"--map-svg", options.mapSvg, option});
-            return true;
-        }
-    }
-    return false;
-}
-
 // The block's picture after the operation's result, on standard output and into the SVG
 // file; a file that cannot be written turns the status into File.
 ExitStatus showMap(const Options& options, const Console& console, const CellMap& map,
@@ -110,20 +97,29 @@ ExitStatus runOnPort(const Options& options, const Console& console, const FileN
     return status == ExitStatus::Success ? closed : status;
 }
 
-// The files a trace may not be: it is created before they are used, and would overwrite
-// them. FILE, the simulated board's ROM file and its emulator file.
-bool traceIsAnotherFile(const Options& options, const Console& console) {
-    if (options.trace.empty()) {
-        return false;
-    }
+// The files the outputs may not be: the trace and the SVG map are created before the run
+// and would overwrite FILE, the simulated board's ROM file or its emulator file; the map
+// may not be the trace either.
+bool outputNamesAnotherFile(const Options& options, const Console& console) {
     std::array<char, 1024> emulatorBuffer{};
     const bool simulated = options.portChoice.backend == &SimulatedBoardBackend;
-    const std::array<std::string_view, 3> others = {
-        options.file, options.portChoice.path,
-        simulated ? environmentValue(sim::EmulatorVariable, emulatorBuffer) : std::string_view()};
-    for (const std::string_view other : others) {
-        if (!other.empty() && other != StandardStreamName && sameFile(options.trace, other)) {
-            console.error(Text::TraceIsAnotherFile, {options.trace, other});
+    const std::array<std::pair<std::string_view, std::string_view>, 4> used = {{
+        {options.operationName, options.file},
+        {"--port", options.portChoice.path},
+        {sim::EmulatorVariable,
+         simulated ? environmentValue(sim::EmulatorVariable, emulatorBuffer) : std::string_view()},
+        {"--trace", options.trace},
+    }};
+    for (const auto& [option, name] : used) {
+        if (name.empty() || name == StandardStreamName) {
+            continue;
+        }
+        if (!options.trace.empty() && option != "--trace" && sameFile(options.trace, name)) {
+            console.error(Text::TraceIsAnotherFile, {options.trace, name});
+            return true;
+        }
+        if (!options.mapSvg.empty() && sameFile(options.mapSvg, name)) {
+            console.error(Text::SameFileTwice, {"--map-svg", options.mapSvg, option});
             return true;
         }
     }
@@ -175,7 +171,7 @@ int runCommand(std::span<char* const> arguments, Console& console) {
         console.error(Text::NeedTerminal, {options.operationName});
         return finish(ExitStatus::Usage, console);
     }
-    if (traceIsAnotherFile(options, console)) {
+    if (outputNamesAnotherFile(options, console)) {
         return finish(ExitStatus::Usage, console);
     }
     // The image on standard output stays clean: the results go beside the questions.
@@ -213,9 +209,6 @@ int runCommand(std::span<char* const> arguments, Console& console) {
         }
     }
 
-    if (!options.mapSvg.empty() && mapFileCollides(options, console)) {
-        return exitCode(ExitStatus::Usage);
-    }
     TraceFile trace;
     if (!options.trace.empty() && !trace.open(options.trace)) {
         console.error(Text::TraceCannotWrite, {options.trace});

@@ -96,6 +96,7 @@ TEST_F(MapTest, SvgIsWrittenAndNeverOverAFileOfTheRun) {
         {{"blank", "--trace", trace.string(), "--map-svg", (folder / "." / "trace.txt").string()},
          2,
          "names the same file as --trace"},
+        {{"blank", "--map-svg", rom.string()}, 2, "names the same file as --port"},
         {{"blank", "--map-svg", (folder / "missing" / "map.svg").string()},
          4,
          "cannot write " + (folder / "missing" / "map.svg").string()},
@@ -111,6 +112,7 @@ TEST_F(MapTest, SvgIsWrittenAndNeverOverAFileOfTheRun) {
         if (test.status == 2) {
             EXPECT_EQ(readFile(image), std::vector<std::uint8_t>{0x11});
             EXPECT_EQ(textOf(readFile(trace)), "\"");
+            EXPECT_EQ(readFile(rom), erased());
         }
     }
     const std::string written = textOf(readFile(svg));
