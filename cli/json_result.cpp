@@ -229,6 +229,11 @@ void JsonResult::checksums(const ChecksumLine& line) {
     std::copy(line.text().begin(), line.text().end(), checksums_.begin());
 }
 
+void JsonResult::selfTest(const SelfTestDiagnosis& diagnosis) {
+    selfTested_ = true;
+    selfTest_ = diagnosis;
+}
+
 void JsonResult::message(std::string_view sentence) {
     if (messageSize_ == 0) {
         messageSize_ = std::min(sentence.size(), message_.size());
@@ -262,11 +267,13 @@ std::string_view JsonResult::write(ExitStatus status, std::span<char> buffer) co
     }
     json.key("exitStatus").number(static_cast<std::uint32_t>(status));
     json.key("exitName").string(exitName(status));
-    if (compared_ || passesRead_ || pulsed_) {
+    // The self-test counts and names lines as a comparison does, over both its rounds.
+    const bool lined = compared_ || selfTested_;
+    if (lined || passesRead_ || pulsed_) {
         json.key("counts").open('{');
-        if (compared_) {
-            json.key("differing").number(comparison_.count);
-            json.key("compared").number(comparedBytes_);
+        if (lined) {
+            json.key("differing").number(compared_ ? comparison_.count : selfTest_.differing);
+            json.key("compared").number(compared_ ? comparedBytes_ : SelfTestRounds * RomSize);
         }
         if (pulsed_) {
             json.key("programmed").number(pulses_.programmed);
@@ -290,28 +297,44 @@ std::string_view JsonResult::write(ExitStatus status, std::span<char> buffer) co
             json.close('}');
         }
         json.close(']');
+    }
+    if (lined) {
+        const std::uint8_t stuckAtZero = compared_ ? comparison_.alwaysZero : selfTest_.stuckAtZero;
+        const std::uint8_t stuckAtOne = compared_ ? comparison_.alwaysOne : selfTest_.stuckAtOne;
+        const std::uint16_t addressLines =
+            compared_ ? comparison_.aliasedAddressLines : selfTest_.aliasedAddressLines;
         json.key("lines").open('[');
-        const auto line = [&](std::string_view kind, int number) {
-            json.open('{').key("kind").string(kind);
-            json.key("line").number(static_cast<std::uint32_t>(number)).close('}');
+        const auto line = [&](std::string_view kind, int number) -> JsonText& {
+            return json.open('{').key("kind").string(kind).key("line").number(
+                static_cast<std::uint32_t>(number));
         };
         for (int bit = 0; bit < DataLines; ++bit) {
-            if ((comparison_.alwaysZero >> bit) & 1) {
-                line("data-stuck-0", bit);
+            if ((stuckAtZero >> bit) & 1) {
+                line("data-stuck-0", bit).close('}');
             }
-            if ((comparison_.alwaysOne >> bit) & 1) {
-                line("data-stuck-1", bit);
+            if ((stuckAtOne >> bit) & 1) {
+                line("data-stuck-1", bit).close('}');
+            }
+        }
+        for (int bit = 0; bit < DataLines && selfTested_; ++bit) {
+            for (int other = bit + 1; other < DataLines; ++other) {
+                if ((selfTest_.shortedTo[bit] >> other) & 1) {
+                    line("data-shorted", bit)
+                        .key("with")
+                        .number(static_cast<std::uint32_t>(other))
+                        .close('}');
+                }
             }
         }
         for (int address = 0; address < AddressLines; ++address) {
-            if ((comparison_.aliasedAddressLines >> address) & 1) {
-                line("address", address);
+            if ((addressLines >> address) & 1) {
+                line("address", address).close('}');
             }
         }
         json.close(']');
-        if (comparison_.count > 0 && comparison_.uniformValue) {
-            json.key("uniformValue").number(*comparison_.uniformValue);
-        }
+    }
+    if (compared_ && comparison_.count > 0 && comparison_.uniformValue) {
+        json.key("uniformValue").number(*comparison_.uniformValue);
     }
     if (checksummed_) {
         // The fields of the line "crc32 XXXXXXXX  sha1 <40 digits>  sum16 XXXX".

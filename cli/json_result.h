@@ -5,6 +5,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/options.h"
+#include "cli/selftest.h"
 #include "device/pulse_plan.h"
 #include "device/read_passes.h"
 #include "device/whole_block_comparison.h"
@@ -65,6 +66,7 @@ class JsonResult {
     void passes(const PassAgreement& agreement, std::uint32_t passes);
     void pulses(const PulseCounts& counts);
     void checksums(const ChecksumLine& line);
+    void selfTest(const SelfTestDiagnosis& diagnosis);
     // The first problem's sentence, as standard error shows it.
     void message(std::string_view sentence);
 
@@ -88,6 +90,8 @@ class JsonResult {
     std::uint32_t unstable_ = 0;
     bool pulsed_ = false;
     PulseCounts pulses_;
+    bool selfTested_ = false;
+    SelfTestDiagnosis selfTest_;
     bool checksummed_ = false;
     std::array<char, ChecksumLine::Length> checksums_{};
     std::array<char, 4096> message_{};

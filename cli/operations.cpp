@@ -410,6 +410,9 @@ ExitStatus selfTestOperation(OperationContext& context) {
     }
     const SelfTestDiagnosis diagnosis = diagnoseSelfTest(readBack);
     printSelfTest(context.console, diagnosis);
+    if (JsonResult* json = context.console.json()) {
+        json->selfTest(diagnosis);
+    }
     return diagnosis.passed() ? ExitStatus::Success : ExitStatus::Negative;
 }
 

@@ -90,6 +90,12 @@ const std::vector<JsonRun> Runs = {
      {{"operation", "\"blank\""}, {"block.romOffset", "256"}, {"block.length", "64"},
       {"differences.0.expected", "255"}}},
     {"read with checksums", {"read", "out.bin"}, {}, 0, {{"counts.passes", "2"}}},
+    {"selftest of a faulty board", {"selftest", "--yes"},
+     {{"RFPROG_SIM_FAULTS", "stuck1=80,short=1-2,addr-stuck1=6"},
+      {"RFPROG_SIM_EMULATOR", "emulator.bin"}}, 1,
+     {{"lines#", "3"}, {"lines.0.kind", "\"data-stuck-1\""}, {"lines.0.line", "7"},
+      {"lines.1.kind", "\"data-shorted\""}, {"lines.1.line", "1"}, {"lines.1.with", "2"},
+      {"lines.2.kind", "\"address\""}, {"lines.2.line", "6"}}},
     {"usage error", {"verify", "image.bin", "--length", "0"}, {}, 2,
      {{"operation", "\"verify\""}, {"exitName", "\"usage\""}}},
     {"file error", {"verify", "missing.bin"}, {}, 4,
@@ -125,15 +131,21 @@ TEST_F(JsonTest, TheObjectParsesAndSaysWhatTheSameRunsTextSays) {
         }
         writeFile(rom, image);
         writeFile(folder / "image.bin", image);
-        std::vector<std::string> arguments = run.arguments;
-        for (std::string& argument : arguments) {
-            if (argument.ends_with(".bin")) {
-                argument = (folder / argument).string();
+        // File names in the table are in the test's folder.
+        const auto inFolder = [&](std::string& name) {
+            if (name.ends_with(".bin")) {
+                name = (folder / name).string();
             }
+        };
+        std::vector<std::string> arguments = run.arguments;
+        std::ranges::for_each(arguments, inFolder);
+        Environment environment = run.environment;
+        for (auto& [name, value] : environment) {
+            inFolder(value);
         }
-        const CliResult plain = this->run(arguments, run.environment);
+        const CliResult plain = this->run(arguments, environment);
         arguments.push_back("--json");
-        const CliResult json = this->run(arguments, run.environment);
+        const CliResult json = this->run(arguments, environment);
 
         EXPECT_EQ(json.status, run.status) << json.err;
         EXPECT_EQ(plain.status, run.status) << plain.err;
