@@ -45,11 +45,16 @@ void closeOpened(std::string_view name, HANDLE file) {
     }
 }
 
-// What the shared readers take from a handle. A pipe's writer closing is its end.
+// What the shared readers take from a handle. A pipe's writer closing is its end; a wait
+// that Ctrl-C cancelled is a stop, never the end of the input.
 auto readerOf(HANDLE file) {
     return [file](std::uint8_t* data, std::size_t size) -> long {
         DWORD got = 0;
-        if (ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) == 0) {
+        const bool read = ReadFile(file, data, static_cast<DWORD>(size), &got, nullptr) != 0;
+        if (interruptRequested()) {
+            return -1;
+        }
+        if (!read) {
             return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
         }
         return static_cast<long>(got);
