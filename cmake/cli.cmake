@@ -58,7 +58,7 @@ if(WIN32)
     # architecture gives it), and once without it.
     if(COMMAND rfprog_wine_test)
         string(REPLACE ";" "|" runner "${CMAKE_CROSSCOMPILING_EMULATOR}")
-        foreach(case read_write_verify missing_library driver_check)
+        foreach(case read_write_verify streams_and_timer missing_library driver_check)
             add_test(NAME cli_wine_${case}
                 COMMAND ${CMAKE_COMMAND} -DCASE=${case} -DCLI=$<TARGET_FILE:rfprog-cli>
                         -DNO_CHECK_LIBRARY=$<TARGET_FILE:inpout32_sim_no_check>
@@ -67,6 +67,12 @@ if(WIN32)
                         -P ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/wine_cli_test.cmake)
             rfprog_wine_test(cli_wine_${case})
         endforeach()
+        # At a console: the answer "no" and Ctrl-C at a question.
+        add_test(NAME cli_wine_console
+            COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tests/cli/wine_console_test.sh
+                    ${CMAKE_CURRENT_BINARY_DIR}/cli-wine-console $<TARGET_FILE:rfprog-cli>
+                    ${CMAKE_CROSSCOMPILING_EMULATOR})
+        rfprog_wine_test(cli_wine_console)
         add_dependencies(rfprog-cli inpout32_sim inpout32_sim_no_check)
     endif()
     return()

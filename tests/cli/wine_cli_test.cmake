@@ -4,6 +4,8 @@
 #                      (whichever name it has in this build): write, verify, read back,
 #                      and a mismatch; then a base address above 0x8000, and the
 #                      standard forms of the command line
+#   streams_and_timer  "-" as standard input and standard output, a question refused
+#                      without a terminal, and a write stopped by a silent timer
 #   missing_library    the exe alone in a folder: exit status 3 and one sentence
 #   driver_check       the library's driver not open: exit status 3 and its sentence; a
 #                      library without the check (-DNO_CHECK_LIBRARY=<dll>) is used as is
@@ -13,12 +15,22 @@ file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 set(failures 0)
 
-# run_cli(<expected status> <text expected in the output> ARGUMENT...)
+# run_cli(<expected status> <text expected in the output> [INPUT <file>] [OUTPUT <file>]
+#         ARGUMENT...): standard input from a file, standard output into one
 function(run_cli status expected)
-    execute_process(COMMAND ${runner} ${exe} ${ARGN}
-        WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result OUTPUT_VARIABLE out
-        ERROR_VARIABLE err)
-    message(STATUS "rfprog-cli ${ARGN} -> ${result}\n${out}${err}")
+    cmake_parse_arguments(PARSE_ARGV 2 stream "" "INPUT;OUTPUT" "")
+    set(streams)
+    if(DEFINED stream_INPUT)
+        list(APPEND streams INPUT_FILE "${stream_INPUT}")
+    endif()
+    if(DEFINED stream_OUTPUT)
+        list(APPEND streams OUTPUT_FILE "${stream_OUTPUT}")
+    else()
+        list(APPEND streams OUTPUT_VARIABLE out)
+    endif()
+    execute_process(COMMAND ${runner} ${exe} ${stream_UNPARSED_ARGUMENTS} ${streams}
+        WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE result ERROR_VARIABLE err)
+    message(STATUS "rfprog-cli ${stream_UNPARSED_ARGUMENTS} -> ${result}\n${out}${err}")
     string(FIND "${out}${err}" "${expected}" at)
     if(NOT result STREQUAL "${status}" OR at EQUAL -1)
         message(SEND_ERROR "expected status ${status} and \"${expected}\"")
@@ -84,6 +96,38 @@ if(CASE STREQUAL "read_write_verify")
     run_cli(2 "rfprog-cli: --length -1: not a number" --port lpt1 blank --length -1)
     # Last, as its pulse programs a byte.
     run_cli(0 "(answered by --yes)" --port lpt1 -qy timer)
+elseif(CASE STREQUAL "streams_and_timer")
+    set(exe "${CLI}")
+    set(ENV{RFPROG_SIM_ROM} "${WORK}/rom.bin")
+    set(ENV{LANG} "C.UTF-8")
+    string(REPEAT "Through pipes. " 137 text)
+    string(SUBSTRING "${text}" 0 2048 text)
+    file(WRITE "${WORK}/image.bin" "${text}")
+    run_cli(0 "write: 2048 bytes at ROM 0x000 verified" --port lpt1 write image.bin)
+    run_cli(0 "verify: 2048 bytes at ROM 0x000 match the file"
+        INPUT "${WORK}/image.bin" --port lpt1 verify - --format raw)
+    run_cli(0 "read: 2048 bytes from ROM 0x000"
+        OUTPUT "${WORK}/out.bin" --port lpt1 read - --format raw)
+    file(READ "${WORK}/out.bin" back)
+    if(NOT back STREQUAL text)
+        message(SEND_ERROR "read - put other bytes on standard output than the ROM holds")
+    endif()
+    run_cli(2 "timer asks the operator to act, but standard input is not a terminal"
+        INPUT "${WORK}/image.bin" --port lpt1 timer)
+
+    # A dead timer: one pulse started, the voltage off, nothing verified, no line named.
+    file(REMOVE "${WORK}/rom.bin")
+    set(ENV{RFPROG_SIM_TIMER} "never")
+    set(ENV{RFPROG_SIM_TRACE} "${WORK}/trace.txt")
+    run_cli(1 "write: stopped at ROM 0x000: the board's pulse timer did not answer; 0 bytes"
+        --port lpt1 write image.bin)
+    file(READ "${WORK}/trace.txt" trace)
+    string(REGEX MATCHALL "W 37A 04" pulses "${trace}")
+    list(LENGTH pulses pulse_count)
+    if(NOT pulse_count EQUAL 1 OR NOT trace MATCHES "W 37A 00\n$")
+        message(SEND_ERROR "a silent timer gave ${pulse_count} pulses or left the voltage on:\n"
+                           "${trace}")
+    endif()
 elseif(CASE STREQUAL "missing_library")
     file(COPY "${CLI}" DESTINATION "${WORK}")
     get_filename_component(name "${CLI}" NAME)
