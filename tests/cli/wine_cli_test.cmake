@@ -37,13 +37,19 @@ function(run_cli status expected)
     endif()
 endfunction()
 
-if(CASE STREQUAL "read_write_verify")
+# The program in the build, its simulated ROM in WORK, and image.bin: the phrase repeated
+# to 2048 bytes, also in ${text}.
+macro(board_and_image phrase)
     set(exe "${CLI}")
     set(ENV{RFPROG_SIM_ROM} "${WORK}/rom.bin")
     set(ENV{LANG} "C.UTF-8")
-    string(REPEAT "rfprog-cli under Wine. " 90 text)
+    string(REPEAT "${phrase}" 200 text)
     string(SUBSTRING "${text}" 0 2048 text)
     file(WRITE "${WORK}/image.bin" "${text}")
+endmacro()
+
+if(CASE STREQUAL "read_write_verify")
+    board_and_image("rfprog-cli under Wine. ")
     run_cli(0 "write: 2048 bytes at ROM 0x000 verified: 2048 programmed, 0 already held"
         --port lpt1 write image.bin)
     run_cli(0 "write: 2048 bytes at ROM 0x000 verified: 0 programmed, 2048 already held"
@@ -97,12 +103,7 @@ if(CASE STREQUAL "read_write_verify")
     # Last, as its pulse programs a byte.
     run_cli(0 "(answered by --yes)" --port lpt1 -qy timer)
 elseif(CASE STREQUAL "streams_and_timer")
-    set(exe "${CLI}")
-    set(ENV{RFPROG_SIM_ROM} "${WORK}/rom.bin")
-    set(ENV{LANG} "C.UTF-8")
-    string(REPEAT "Through pipes. " 137 text)
-    string(SUBSTRING "${text}" 0 2048 text)
-    file(WRITE "${WORK}/image.bin" "${text}")
+    board_and_image("Through pipes. ")
     run_cli(0 "write: 2048 bytes at ROM 0x000 verified" --port lpt1 write image.bin)
     run_cli(0 "verify: 2048 bytes at ROM 0x000 match the file"
         INPUT "${WORK}/image.bin" --port lpt1 verify - --format raw)
