@@ -26,9 +26,10 @@ void cancelInputWait() {
     }
 }
 
-// Runs on a thread of its own. For Ctrl-C and Ctrl-Break it only sets the flag. When the
-// console closes, or the user logs off, the process ends as soon as the handler returns,
-// so the handler waits while the program sets the board idle and exits by itself.
+// Runs on a thread of its own. It sets the flag and ends the wait on standard input; the
+// main thread sets the board idle. When the console closes, or the user logs off, the
+// process ends as soon as the handler returns, so the handler waits while the program
+// sets the board idle and exits by itself.
 BOOL WINAPI onConsoleEvent(DWORD event) {
     Interrupted.store(true);
     cancelInputWait();
