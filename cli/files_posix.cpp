@@ -65,14 +65,7 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
                                ? WholeFileRead::Read
                                : WholeFileRead::CannotRead;
     if (result == WholeFileRead::Read) {
-        const long got = readFully(readerOf(fd), buffer);
-        std::array<std::uint8_t, 1> more{};
-        if (got < 0) {
-            result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
-        } else if ((size = static_cast<std::size_t>(got)) == buffer.size() &&
-                   readFully(readerOf(fd), more) != 0) {
-            result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::TooLarge;
-        }
+        result = readWhole(readerOf(fd), buffer, size);
     }
     closeOpened(fd);
     return result;

@@ -73,15 +73,7 @@ WholeFileRead readWholeFile(std::string_view name, std::span<std::uint8_t> buffe
                    ? WholeFileRead::Missing
                    : WholeFileRead::CannotRead;
     }
-    WholeFileRead result = WholeFileRead::Read;
-    const long got = readFully(readerOf(file), buffer);
-    std::array<std::uint8_t, 1> more{};
-    if (got < 0) {
-        result = interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
-    } else if ((size = static_cast<std::size_t>(got)) == buffer.size() &&
-               readFully(readerOf(file), more) != 0) {
-        result = WholeFileRead::TooLarge;
-    }
+    const WholeFileRead result = readWhole(readerOf(file), buffer, size);
     closeOpened(name, file);
     return result;
 }

@@ -27,6 +27,21 @@ long readFully(ReadSome readSome, std::span<std::uint8_t> bytes) {
     return static_cast<long>(done);
 }
 
+// Reads a whole input into buffer, its length into size: TooLarge when more follows.
+template <typename ReadSome>
+WholeFileRead readWhole(ReadSome readSome, std::span<std::uint8_t> buffer, std::size_t& size) {
+    const long got = readFully(readSome, buffer);
+    if (got < 0) {
+        return interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::CannotRead;
+    }
+    size = static_cast<std::size_t>(got);
+    std::array<std::uint8_t, 1> more{};
+    if (size == buffer.size() && readFully(readSome, more) != 0) {
+        return interruptRequested() ? WholeFileRead::Interrupted : WholeFileRead::TooLarge;
+    }
+    return WholeFileRead::Read;
+}
+
 // Reads and drops up to limit bytes, counted in passed; -1 on an error.
 template <typename ReadSome>
 long passOver(ReadSome readSome, std::uint64_t limit, std::uint64_t& passed) {
