@@ -66,18 +66,6 @@ std::string_view exitName(ExitStatus status) {
     return "interrupted";
 }
 
-std::string_view formatName(RecordFormat format) {
-    switch (format) {
-    case RecordFormat::Raw:
-        return "raw";
-    case RecordFormat::IntelHex:
-        return "ihex";
-    case RecordFormat::SRecord:
-        break;
-    }
-    return "srec";
-}
-
 bool takesFile(Operation operation) {
     return std::any_of(std::begin(OperationNames), std::end(OperationNames),
                        [&](const OperationName& entry) {

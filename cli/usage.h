@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/texts.h"
+#include "image/record_file.h"
 
 #include <string_view>
 
@@ -79,7 +80,7 @@ inline constexpr OptionName OptionNames[] = {
 
 // The values that the shell completes for --format and --port; --port also takes the forms
 // with a name in them (sim:ROMFILE, /dev/parportN, a base address).
-inline constexpr std::string_view FormatNames[] = {"raw", "ihex", "srec"};
+inline constexpr const auto& FormatNames = RecordFormatNames;
 inline constexpr std::string_view PortNames[] = {"lpt1", "lpt2", "lpt3", "sim"};
 
 // The --help text: its sections list the operations and the options above, in their order

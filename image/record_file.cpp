@@ -612,14 +612,10 @@ RecordFormat formatForFileName(std::string_view name) {
 }
 
 std::optional<RecordFormat> parseFormatName(std::string_view text) {
-    if (text == "raw") {
-        return RecordFormat::Raw;
-    }
-    if (text == "ihex") {
-        return RecordFormat::IntelHex;
-    }
-    if (text == "srec") {
-        return RecordFormat::SRecord;
+    for (std::size_t i = 0; i < std::size(RecordFormatNames); ++i) {
+        if (text == RecordFormatNames[i]) {
+            return static_cast<RecordFormat>(i);
+        }
     }
     return std::nullopt;
 }

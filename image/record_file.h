@@ -29,7 +29,12 @@ enum class RecordFormat { Raw, IntelHex, SRecord };
 // By the name's extension, in any case: .hex .ihx .ihex are Intel HEX; .s19 .s28
 // .s37 .srec .mot are S-records; anything else (or no extension) is raw.
 RecordFormat formatForFileName(std::string_view name);
-// The value of a format option: "raw", "ihex" or "srec".
+// The formats' names, as the format option takes them and results name them, in the
+// order of RecordFormat.
+inline constexpr std::string_view RecordFormatNames[] = {"raw", "ihex", "srec"};
+constexpr std::string_view formatName(RecordFormat format) {
+    return RecordFormatNames[static_cast<std::size_t>(format)];
+}
 std::optional<RecordFormat> parseFormatName(std::string_view text);
 
 inline constexpr std::size_t MaxRecordFileSize = std::size_t{1} << 20;
